@@ -1,0 +1,27 @@
+// Conversion of one file into a Base64 text file, and the run's failure record.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstddef>
+
+constexpr std::size_t MESSAGE_CAPACITY = 512;
+
+// The first failed file operation of a run: its system code (0 while nothing
+// has failed) and the one-line message that reports it.
+struct run_status {
+    DWORD error_status;
+    char message_text[MESSAGE_CAPACITY];
+};
+
+// What failed; each names its message, "Error in <operation> <path>, Code = <code>".
+enum file_operation { OPEN_SOURCE, CREATE_OUTPUT, READ_SOURCE, WRITE_OUTPUT };
+
+// Records a failure of `operation` on `path` with `code` and prints its message.
+// A message too long for `message_text` loses the end of the path, never its code.
+void report_failure(run_status *status, file_operation operation, const char *path, DWORD code);
+
+// Writes the Base64 text of `source_path` to `output_path`, created or
+// emptied. On the first failure it closes both files, keeps what was written
+// and reports the failure. Leaves `status` untouched when the file was converted.
+void convert_file(const char *source_path, const char *output_path, run_status *status);
