@@ -1,0 +1,466 @@
+// The program, black box: each case is a small fixture, a command line, the
+// exit status, the exact standard output and the files afterwards. The command
+// that starts the program comes from ZORVEX_TEST_COMMAND (words separated by
+// spaces) or defaults to the program built beside these tests; error codes are
+// written by name and filled in for the platform named by ZORVEX_TEST_PLATFORM.
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+static std::vector<std::string> program_command()
+{
+    const char *configured = std::getenv("ZORVEX_TEST_COMMAND");
+    std::istringstream words(configured != nullptr ? configured : ZORVEX_PROGRAM);
+    std::vector<std::string> command;
+    for (std::string word; words >> word;) {
+        command.push_back(word);
+    }
+    return command;
+}
+
+// Error codes by errno name, as the platform under test prints them.
+static const std::map<std::string, int> &platform_codes()
+{
+    static const std::map<std::string, int> linux_codes = {
+        {"ENOENT", ENOENT}, {"EIO", EIO},       {"EACCES", EACCES}, {"EBUSY", EBUSY},
+        {"EISDIR", EISDIR}, {"EFBIG", EFBIG},   {"ENOSPC", ENOSPC}, {"ENAMETOOLONG", ENAMETOOLONG},
+    };
+    return linux_codes;
+}
+
+// Replaces every "{NAME}" with the platform's number for that error.
+static std::string with_codes(std::string text)
+{
+    for (const auto &[name, code] : platform_codes()) {
+        const std::string token = "{" + name + "}";
+        for (std::size_t at; (at = text.find(token)) != std::string::npos;) {
+            text.replace(at, token.size(), std::to_string(code));
+        }
+    }
+    return text;
+}
+
+const char USAGE_TEXT[] =
+    "zorvex Version 1.00A, by the zorvex authors\n\n"
+    "Copy files to Base64 format, usage:\n"
+    "zorvex <src_mask> [<dst_path>]\n"
+    "\nEach match gets a .b64 file of Base64 text in CR LF lines of 60 characters.\n"
+    "Exit status: 0 all converted, 8 no match or a failure, 64 this text.\n"
+    "Quote the mask so the shell leaves its wildcards alone; see README.md.\n";
+
+enum entry_kind { REGULAR_FILE, READ_ONLY_FILE, DIRECTORY, SYMBOLIC_LINK, HARD_LINK };
+
+struct fixture_entry {
+    entry_kind kind;
+    std::string path;
+    std::string content;  // a file's bytes, or a link's target
+};
+
+enum check_kind {
+    ENCODES,             // holds the Base64 text of the fixture file named by `argument`
+    STARTS_THE_TEXT_OF,  // holds the first `size` bytes of that text
+    HOLDS,               // holds exactly `argument`
+    ABSENT,
+};
+
+struct file_check {
+    check_kind kind = ABSENT;
+    std::string path = {};
+    std::string argument = {};
+    std::size_t size = 0;
+};
+
+struct cli_case {
+    std::string name = {};
+    std::vector<fixture_entry> fixture = {};
+    std::vector<std::string> arguments = {};
+    int exit_status = 0;
+    std::string standard_output = {};
+    std::vector<file_check> files = {};
+    std::string held_for_writing = {};  // opened for writing by this process during the run
+    rlim_t file_size_limit = RLIM_INFINITY;
+};
+
+// Names the case in test listings instead of dumping its bytes.
+static void PrintTo(const cli_case &test_case, std::ostream *stream)
+{
+    *stream << test_case.name;
+}
+
+static fixture_entry file(const std::string &path, const std::string &content)
+{
+    return {REGULAR_FILE, path, content};
+}
+
+// A short text that differs per file, so a mix-up of sources shows.
+static fixture_entry file(const std::string &path)
+{
+    return file(path, "contents of " + path + "\n");
+}
+
+static void create_fixture(const std::string &root, const std::vector<fixture_entry> &fixture)
+{
+    for (const fixture_entry &entry : fixture) {
+        const std::string path = root + "/" + entry.path;
+        switch (entry.kind) {
+        case REGULAR_FILE:
+        case READ_ONLY_FILE:
+            write_file(path, entry.content);
+            if (entry.kind == READ_ONLY_FILE) {
+                ASSERT_EQ(chmod(path.c_str(), 0444), 0) << path;
+            }
+            break;
+        case DIRECTORY:
+            ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+            break;
+        case SYMBOLIC_LINK:
+            ASSERT_EQ(symlink(entry.content.c_str(), path.c_str()), 0) << path;
+            break;
+        case HARD_LINK:
+            ASSERT_EQ(link((root + "/" + entry.content).c_str(), path.c_str()), 0) << path;
+            break;
+        }
+    }
+}
+
+struct run_result {
+    int exit_status;
+    std::string standard_output;
+};
+
+static run_result run_program(const std::string &directory, const std::vector<std::string> &arguments,
+                              rlim_t file_size_limit)
+{
+    std::vector<std::string> words = program_command();
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char *> argv;
+    for (std::string &word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+
+    int output_pipe[2];
+    if (pipe(output_pipe) != 0) {
+        ADD_FAILURE() << "pipe failed";
+        return {-1, ""};
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(output_pipe[1], STDOUT_FILENO);
+        close(output_pipe[0]);
+        close(output_pipe[1]);
+        const rlimit limit = {file_size_limit, file_size_limit};
+        // Past the limit a write then fails with EFBIG instead of killing the program.
+        signal(SIGXFSZ, SIG_IGN);
+        if (chdir(directory.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            _exit(126);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(output_pipe[1]);
+    std::string output;
+    char buffer[4096];
+    for (ssize_t length; (length = read(output_pipe[0], buffer, sizeof buffer)) > 0;) {
+        output.append(buffer, static_cast<std::size_t>(length));
+    }
+    close(output_pipe[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status)) {
+        ADD_FAILURE() << "the program did not exit normally: status " << status;
+        return {-1, output};
+    }
+    return {WEXITSTATUS(status), output};
+}
+
+// Runs `command` on `input` and returns what it printed.
+static std::string filter_through(const std::string &command, const std::string &input)
+{
+    scratch_directory scratch;
+    write_file(scratch / "input", input);
+    FILE *pipe = popen((command + " < '" + (scratch / "input") + "'").c_str(), "r");
+    std::string output;
+    char buffer[4096];
+    for (std::size_t length; (length = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, length);
+    }
+    EXPECT_EQ(pclose(pipe), 0) << command;
+    return output;
+}
+
+// The expected text, from the system's base64: each 12288-byte chunk of the
+// source wrapped at 60 columns, with CR LF for its line feeds.
+static std::string oracle_text(const std::string &bytes)
+{
+    std::string text;
+    for (std::size_t start = 0; start < bytes.size(); start += 12288) {
+        for (char character : filter_through("base64 -w 60", bytes.substr(start, 12288))) {
+            text += character == '\n' ? std::string("\r\n") : std::string(1, character);
+        }
+    }
+    return text;
+}
+
+static void expect_encodes(const std::string &text, const std::string &source_bytes)
+{
+    EXPECT_EQ(text, oracle_text(source_bytes));
+    std::string joined;
+    for (char character : text) {
+        if (character != '\r' && character != '\n') {
+            joined += character;
+        }
+    }
+    EXPECT_EQ(filter_through("base64 -d", joined), source_bytes) << "round trip";
+}
+
+static const std::string &fixture_content(const cli_case &test_case, const std::string &path)
+{
+    for (const fixture_entry &entry : test_case.fixture) {
+        if (entry.path == path) {
+            return entry.content;
+        }
+    }
+    ADD_FAILURE() << "no fixture file " << path;
+    static const std::string none;
+    return none;
+}
+
+static void check_files(const cli_case &test_case, const scratch_directory &scratch)
+{
+    for (const file_check &check : test_case.files) {
+        SCOPED_TRACE(check.path);
+        const std::string path = scratch / check.path;
+        switch (check.kind) {
+        case ENCODES:
+            ASSERT_TRUE(file_exists(path));
+            expect_encodes(read_file(path), fixture_content(test_case, check.argument));
+            break;
+        case STARTS_THE_TEXT_OF: {
+            const std::string text = read_file(path);
+            EXPECT_EQ(text.size(), check.size);
+            EXPECT_EQ(text, oracle_text(fixture_content(test_case, check.argument)).substr(0, check.size));
+            break;
+        }
+        case HOLDS:
+            ASSERT_TRUE(file_exists(path));
+            EXPECT_EQ(read_file(path), check.argument);
+            break;
+        case ABSENT:
+            EXPECT_FALSE(file_exists(path));
+            break;
+        }
+    }
+}
+
+static void run_case(const cli_case &test_case)
+{
+    scratch_directory scratch;
+    create_fixture(scratch.path, test_case.fixture);
+    int holder = -1;
+    if (!test_case.held_for_writing.empty()) {
+        holder = open((scratch / test_case.held_for_writing).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        ASSERT_NE(holder, -1);
+    }
+    const run_result result = run_program(scratch.path, test_case.arguments, test_case.file_size_limit);
+    if (holder != -1) {
+        close(holder);
+    }
+    EXPECT_EQ(result.standard_output, with_codes(test_case.standard_output));
+    EXPECT_EQ(result.exit_status, test_case.exit_status);
+    check_files(test_case, scratch);
+}
+
+// Sizes around every line and chunk boundary, converted in one run.
+static cli_case sizes_case()
+{
+    cli_case sizes = {.name = "ConvertsEverySizeAcrossLineAndChunkBoundaries",
+                      .arguments = {"*.dat"},
+                      .exit_status = 0};
+    for (std::size_t size : {0, 1, 2, 3, 45, 46, 12287, 12288, 12289, 24576, 100000}) {
+        char stem[16];
+        std::snprintf(stem, sizeof stem, "s%06zu", size);
+        const std::string source = std::string(stem) + ".dat";
+        const std::string output = std::string(stem) + ".b64";
+        sizes.fixture.push_back(file(source, test_bytes(size, static_cast<unsigned>(size))));
+        sizes.standard_output += "Make " + source + " to " + output + "\n";
+        sizes.files.push_back({ENCODES, output, source});
+    }
+    return sizes;
+}
+
+static const std::string long_directory(254, 'd');
+
+static std::vector<cli_case> cli_cases()
+{
+    const std::string bytes_30000 = test_bytes(30000);
+    return {
+        {.name = "NoArgumentsShowUsage", .exit_status = 64, .standard_output = USAGE_TEXT},
+        {.name = "SlashQuestionShowsUsage", .arguments = {"/?"}, .exit_status = 64,
+         .standard_output = USAGE_TEXT},
+        {.name = "DashQuestionShowsUsageWhateverFollows", .arguments = {"-?", "out"},
+         .exit_status = 64, .standard_output = USAGE_TEXT},
+        {.name = "OtherHelpFormsAreMasks", .arguments = {"-H"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"-H\"\n"},
+        {.name = "LongerUsageLookalikeIsAMask", .arguments = {"-?x"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"-?x\"\n"},
+        {.name = "MaskMatchingNothing", .fixture = {file("a.txt")}, .arguments = {"*.doc"},
+         .exit_status = 8, .standard_output = "Invalid src_mask \"*.doc\"\n"},
+        {.name = "MaskInAMissingDirectory", .arguments = {"nowhere/*.txt"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"nowhere/*.txt\"\n"},
+        {.name = "OnlyDirectoriesConvertNothing",
+         .fixture = {{DIRECTORY, "sub.txt", ""}, {DIRECTORY, "other", ""}},
+         .arguments = {"*"}, .exit_status = 0, .standard_output = "",
+         .files = {{ABSENT, "sub.b64"}}},
+        sizes_case(),
+        // With a decoy of the same name in the current directory: the match is read where it was found.
+        {.name = "ForwardSlashMaskReadsTheMatchedDirectory",
+         .fixture = {{DIRECTORY, "docs", ""}, file("docs/a.txt"), file("a.txt")},
+         .arguments = {"docs/*.txt"}, .exit_status = 0,
+         .standard_output = "Make docs/a.txt to docs/a.b64\n",
+         .files = {{ENCODES, "docs/a.b64", "docs/a.txt"}, {ABSENT, "a.b64"}}},
+        {.name = "DotsInTheDirectoryDoNotNameTheOutput",
+         .fixture = {{DIRECTORY, "old.data", ""}, file("old.data/x.txt")},
+         .arguments = {"old.data/*"}, .exit_status = 0,
+         .standard_output = "Make old.data/x.txt to old.data/x.b64\n",
+         .files = {{ENCODES, "old.data/x.b64", "old.data/x.txt"}}},
+        {.name = "NamesWithPercentSpacesAndNonUtf8Bytes",
+         .fixture = {file("100% sure.txt"), file("caf\xe9 %s.txt"), file("my file.txt")},
+         .arguments = {"*.txt"}, .exit_status = 0,
+         .standard_output = "Make 100% sure.txt to 100% sure.b64\n"
+                            "Make caf\xe9 %s.txt to caf\xe9 %s.b64\n"
+                            "Make my file.txt to my file.b64\n",
+         .files = {{ENCODES, "100% sure.b64", "100% sure.txt"},
+                   {ENCODES, "caf\xe9 %s.b64", "caf\xe9 %s.txt"},
+                   {ENCODES, "my file.b64", "my file.txt"}}},
+        {.name = "HiddenAndDotlessNames", .fixture = {file(".profile"), file("README")},
+         .arguments = {"*"}, .exit_status = 0,
+         .standard_output = "Make .profile to .b64\nMake README to README.b64\n",
+         .files = {{ENCODES, ".b64", ".profile"}, {ENCODES, "README.b64", "README"}}},
+        {.name = "TwoSourcesOnOneOutputLaterWins", .fixture = {file("a.doc"), file("a.txt")},
+         .arguments = {"a.*"}, .exit_status = 0,
+         .standard_output = "Make a.doc to a.b64\nMake a.txt to a.b64\n",
+         .files = {{ENCODES, "a.b64", "a.txt"}}},
+        {.name = "FirstFailureStopsTheRun",
+         .fixture = {file("a.txt"), {SYMBOLIC_LINK, "b.txt", "missing"}, file("c.txt")},
+         .arguments = {"*.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nMake b.txt to b.b64\n"
+                            "Error in open file b.txt, Code = {ENOENT}\n",
+         .files = {{ENCODES, "a.b64", "a.txt"}, {ABSENT, "b.b64"}, {ABSENT, "c.b64"}}},
+        // A second run over a converted directory meets a.b64 first and must not empty it.
+        {.name = "EarlierOutputMatchedAsItsOwnSource",
+         .fixture = {file("a.b64", "YQ==\r\n"), file("a.txt")}, .arguments = {"*"},
+         .exit_status = 8,
+         .standard_output = "Make a.b64 to a.b64\nError in create file a.b64, Code = {EBUSY}\n",
+         .files = {{HOLDS, "a.b64", "YQ==\r\n"}}},
+        {.name = "OutputHardLinkedToItsSource",
+         .fixture = {file("a.txt", "source bytes"), {HARD_LINK, "a.b64", "a.txt"}},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in create file a.b64, Code = {EBUSY}\n",
+         .files = {{HOLDS, "a.txt", "source bytes"}}},
+        {.name = "OutputSymlinkedToItsSource",
+         .fixture = {file("a.txt", "source bytes"), {SYMBOLIC_LINK, "a.b64", "a.txt"}},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in create file a.b64, Code = {EBUSY}\n",
+         .files = {{HOLDS, "a.txt", "source bytes"}}},
+        {.name = "ReadOnlyFileAtTheOutput",
+         .fixture = {file("a.txt"), {READ_ONLY_FILE, "a.b64", "kept"}}, .arguments = {"a.txt"},
+         .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in create file a.b64, Code = {EACCES}\n",
+         .files = {{HOLDS, "a.b64", "kept"}}},
+        {.name = "DirectoryAtTheOutput", .fixture = {file("a.txt"), {DIRECTORY, "a.b64", ""}},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in create file a.b64, Code = {EISDIR}\n"},
+        {.name = "DiskFull", .fixture = {file("a.txt"), {SYMBOLIC_LINK, "a.b64", "/dev/full"}},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in write to file a.b64, Code = {ENOSPC}\n"},
+        {.name = "WriteStoppingPartWayKeepsWhatWasWritten",
+         .fixture = {file("a.txt", bytes_30000)}, .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in write to file a.b64, Code = {EFBIG}\n",
+         .files = {{STARTS_THE_TEXT_OF, "a.b64", "a.txt", 10240}},
+         .file_size_limit = 10240},
+        {.name = "ReadError", .fixture = {{SYMBOLIC_LINK, "a.txt", "/proc/self/mem"}},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in read from file a.txt, Code = {EIO}\n",
+         .files = {{HOLDS, "a.b64", ""}}},
+        {.name = "SourceHeldOpenForWritingElsewhere", .fixture = {file("a.txt")},
+         .arguments = {"a.txt"}, .exit_status = 8,
+         .standard_output = "Make a.txt to a.b64\nError in open file a.txt, Code = {EBUSY}\n",
+         .files = {{ABSENT, "a.b64"}}, .held_for_writing = "a.txt"},
+        {.name = "DestinationDirectory",
+         .fixture = {{DIRECTORY, "docs", ""}, file("docs/a.txt"), {DIRECTORY, "out", ""}},
+         .arguments = {"docs/*.txt", "out"}, .exit_status = 0,
+         .standard_output = "Make docs/a.txt to out/a.b64\n",
+         .files = {{ENCODES, "out/a.b64", "docs/a.txt"}, {ABSENT, "docs/a.b64"}}},
+        {.name = "DestinationWithItsSeparator",
+         .fixture = {file("a.txt"), {DIRECTORY, "out", ""}}, .arguments = {"a.txt", "out/"},
+         .exit_status = 0, .standard_output = "Make a.txt to out/a.b64\n",
+         .files = {{ENCODES, "out/a.b64", "a.txt"}}},
+        {.name = "EmptyDestinationWritesBesideTheSource",
+         .fixture = {{DIRECTORY, "docs", ""}, file("docs/a.txt")}, .arguments = {"docs/a.txt", ""},
+         .exit_status = 0, .standard_output = "Make docs/a.txt to docs/a.b64\n",
+         .files = {{ENCODES, "docs/a.b64", "docs/a.txt"}}},
+        {.name = "MissingDestination", .fixture = {file("a.txt")}, .arguments = {"a.txt", "nowhere"},
+         .exit_status = 8,
+         .standard_output = "Make a.txt to nowhere/a.b64\n"
+                            "Error in create file nowhere/a.b64, Code = {ENOENT}\n"},
+        {.name = "LongestDirectoryPartFits",
+         .fixture = {{DIRECTORY, long_directory, ""}, file(long_directory + "/a.txt")},
+         .arguments = {long_directory + "/*"}, .exit_status = 0,
+         .standard_output = "Make " + long_directory + "/a.txt to " + long_directory + "/a.b64\n",
+         .files = {{ENCODES, long_directory + "/a.b64", long_directory + "/a.txt"}}},
+        {.name = "DirectoryPartTooLong", .arguments = {long_directory + "d/*"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"" + long_directory + "d/*\"\n"},
+        {.name = "LongestDestinationFits",
+         .fixture = {file("a.txt"), {DIRECTORY, long_directory, ""}},
+         .arguments = {"a.txt", long_directory}, .exit_status = 0,
+         .standard_output = "Make a.txt to " + long_directory + "/a.b64\n",
+         .files = {{ENCODES, long_directory + "/a.b64", "a.txt"}}},
+        {.name = "DestinationTooLong", .fixture = {file("a.txt")},
+         .arguments = {"a.txt", long_directory + "e"}, .exit_status = 8,
+         .standard_output = "Invalid dst_path \"" + long_directory + "e\"\n",
+         .files = {{ABSENT, "a.b64"}}},
+    };
+}
+
+class ProgramCase : public testing::TestWithParam<cli_case> {};
+
+TEST_P(ProgramCase, PrintsExitsAndWritesAsExpected)
+{
+    run_case(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, ProgramCase, testing::ValuesIn(cli_cases()),
+                         [](const testing::TestParamInfo<cli_case> &info) { return info.param.name; });
+
+// An output path over 511 bytes is refused as a create failure before anything
+// is opened, and the message keeps its code though the path must be cut.
+TEST(CliLimits, OutputPathTooLongIsACreateFailureWithACutMessage)
+{
+    const std::string name(255, 'n');
+    const std::string output_path = long_directory + "/" + name + ".b64";
+    const std::string code = with_codes(", Code = {ENAMETOOLONG}");
+    const std::string prefix = "Error in create file ";
+    const std::string message = prefix + output_path.substr(0, 511 - prefix.size() - code.size()) + code;
+    ASSERT_EQ(message.size(), 511u);
+    run_case({.name = "",
+              .fixture = {{DIRECTORY, long_directory, ""}, file(long_directory + "/" + name)},
+              .arguments = {long_directory + "/*"}, .exit_status = 8,
+              .standard_output = message + "\n",
+              .files = {{ABSENT, output_path.substr(0, 511)}}});
+}

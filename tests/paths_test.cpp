@@ -1,0 +1,87 @@
+#include "tool/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(OutputPath, TakesTheNameUpToItsFirstDot)
+{
+    const struct {
+        const char *directory;
+        const char *file_name;
+        const char *output_path;
+    } cases[] = {
+        {"", "report.txt", "report.b64"},
+        {"", "archive.tar.gz", "archive.b64"},
+        {"", "README", "README.b64"},
+        {"", ".profile", ".b64"},
+        {"", "name.", "name.b64"},
+        {"", "a.b64", "a.b64"},
+        {"old.data/", "x.txt", "old.data/x.b64"},
+        {"out/", "report.txt", "out/report.b64"},
+        {"back\\slash:dir/", "c.d", "back\\slash:dir/c.b64"},
+    };
+    for (const auto &naming : cases) {
+        char output_path[PATH_CAPACITY];
+        EXPECT_TRUE(derive_output_path(naming.directory, naming.file_name, output_path));
+        EXPECT_STREQ(output_path, naming.output_path) << naming.directory << naming.file_name;
+    }
+}
+
+TEST(SourcePrefix, EndsAtTheLastSlash)
+{
+    const struct {
+        const char *src_mask;
+        const char *source_prefix;
+    } cases[] = {
+        {"*.txt", ""},
+        {"docs/*.txt", "docs/"},
+        {"a/b.c/*.txt", "a/b.c/"},
+        {"/abs/*", "/abs/"},
+        {"C:*.dat", ""},          // a colon is an ordinary character on POSIX
+        {"win\\dir\\*.txt", ""},  // and so is a backslash
+    };
+    for (const auto &prefix : cases) {
+        char source_prefix[PREFIX_CAPACITY];
+        EXPECT_TRUE(derive_source_prefix(prefix.src_mask, source_prefix));
+        EXPECT_STREQ(source_prefix, prefix.source_prefix) << prefix.src_mask;
+    }
+}
+
+TEST(Destination, GetsATrailingSeparatorUnlessEmpty)
+{
+    const struct {
+        const char *dst_path;
+        const char *destination;
+    } cases[] = {
+        {"", ""},
+        {"out", "out/"},
+        {"out/", "out/"},
+        {"/", "/"},
+    };
+    for (const auto &destination_case : cases) {
+        char destination[PREFIX_CAPACITY];
+        EXPECT_TRUE(prepare_destination(destination_case.dst_path, destination));
+        EXPECT_STREQ(destination, destination_case.destination) << destination_case.dst_path;
+    }
+}
+
+TEST(PathLimits, RefuseWhatDoesNotFitTheBuffers)
+{
+    char prefix[PREFIX_CAPACITY];
+    EXPECT_TRUE(derive_source_prefix((std::string(254, 'd') + "/*").c_str(), prefix));
+    EXPECT_FALSE(derive_source_prefix((std::string(255, 'd') + "/*").c_str(), prefix));
+
+    EXPECT_TRUE(prepare_destination(std::string(254, 'd').c_str(), prefix));
+    EXPECT_TRUE(prepare_destination((std::string(254, 'd') + "/").c_str(), prefix));
+    EXPECT_FALSE(prepare_destination(std::string(255, 'd').c_str(), prefix));
+    EXPECT_STREQ(prefix, "");
+
+    char path[PATH_CAPACITY];
+    const std::string directory(255, 'd');
+    EXPECT_TRUE(derive_source_path(directory.c_str(), std::string(256, 'n').c_str(), path));
+    EXPECT_FALSE(derive_source_path(directory.c_str(), std::string(257, 'n').c_str(), path));
+    EXPECT_TRUE(derive_output_path(directory.c_str(), std::string(252, 'n').c_str(), path));
+    EXPECT_FALSE(derive_output_path(directory.c_str(), std::string(253, 'n').c_str(), path));
+    EXPECT_EQ(std::string(path).size(), 511u);
+}
