@@ -50,6 +50,7 @@ DWORD GetLastError()
 struct open_file {
     bool in_use;
     bool writable;
+    bool is_pipe;  // a FIFO or socket, whose reader can go away
     int descriptor;
     dev_t device;
     ino_t inode;
@@ -72,7 +73,8 @@ static HANDLE register_open_file(int descriptor, const struct stat &status, bool
 {
     for (open_file &file : open_files) {
         if (!file.in_use) {
-            file = {true, writable, descriptor, status.st_dev, status.st_ino};
+            const bool is_pipe = S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode);
+            file = {true, writable, is_pipe, descriptor, status.st_dev, status.st_ino};
             return &file;
         }
     }
@@ -212,6 +214,29 @@ BOOL ReadFile(HANDLE handle, void *buffer, DWORD bytes_to_read, DWORD *bytes_rea
     return TRUE;
 }
 
+// A write to a pipe whose reader has gone raises SIGPIPE, which would end the
+// run without a word; with the signal blocked the write fails with EPIPE.
+static ssize_t write_to_pipe(int descriptor, const char *bytes, std::size_t length)
+{
+    sigset_t pipe_signal;
+    sigset_t saved_mask;
+    sigset_t pending;
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    sigpending(&pending);
+    const bool already_pending = sigismember(&pending, SIGPIPE) == 1;
+    sigprocmask(SIG_BLOCK, &pipe_signal, &saved_mask);
+    const ssize_t result = write(descriptor, bytes, length);
+    const int code = errno;
+    if (result == -1 && code == EPIPE && !already_pending) {
+        const timespec no_wait = {};
+        sigtimedwait(&pipe_signal, nullptr, &no_wait);  // discard the signal this write raised
+    }
+    sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
+    errno = code;
+    return result;
+}
+
 BOOL WriteFile(HANDLE handle, const void *buffer, DWORD bytes_to_write, DWORD *bytes_written,
                void * /*overlapped*/)
 {
@@ -222,8 +247,10 @@ BOOL WriteFile(HANDLE handle, const void *buffer, DWORD bytes_to_write, DWORD *b
     }
     const char *bytes = static_cast<const char *>(buffer);
     while (*bytes_written < bytes_to_write) {
-        const ssize_t result =
-            write(file->descriptor, bytes + *bytes_written, bytes_to_write - *bytes_written);
+        const char *rest = bytes + *bytes_written;
+        const std::size_t rest_length = bytes_to_write - *bytes_written;
+        const ssize_t result = file->is_pipe ? write_to_pipe(file->descriptor, rest, rest_length)
+                                             : write(file->descriptor, rest, rest_length);
         if (result == -1 && errno == EINTR) {
             continue;
         }

@@ -1,8 +1,8 @@
 // The program, black box: each case is a small fixture, a command line, the
 // exit status, the exact standard output and the files afterwards. The command
 // that starts the program comes from ZORVEX_TEST_COMMAND (words separated by
-// spaces) or defaults to the program built beside these tests; error codes are
-// written by name and filled in for the platform named by ZORVEX_TEST_PLATFORM.
+// spaces) or defaults to the program built beside these tests. Error codes are
+// written by their errno names and filled in with the platform's numbers.
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -172,3 +172,18 @@ TEST(FileSharing, AFifoWithoutAReaderFailsAtOnce)
     EXPECT_EQ(create_output(scratch / "pipe.b64"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD{ENXIO});
 }
+
+TEST(FileSharing, APipeWhoseReaderLeftFailsTheWriteInsteadOfKilling)
+{
+    scratch_directory scratch;
+    ASSERT_EQ(mkfifo((scratch / "pipe.b64").c_str(), 0644), 0);
+    const int reader = open((scratch / "pipe.b64").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_NE(reader, -1);
+    HANDLE output = create_output(scratch / "pipe.b64");
+    ASSERT_NE(output, INVALID_HANDLE_VALUE);
+    close(reader);
+    DWORD written = 0;
+    EXPECT_FALSE(WriteFile(output, "text", 4, &written, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD{EPIPE});
+    EXPECT_TRUE(CloseHandle(output));
+}
