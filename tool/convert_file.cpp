@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-// A multiple of 3, so a full chunk never ends in a partial Base64 group, and
-// of 45, so its text is whole 60-character lines and one of 4: 16932 bytes.
+// A multiple of 3, so a full chunk never ends in a partial Base64 group. Its
+// 16384 characters make 273 lines of 60 and one of 4: 16932 bytes with CR LF.
 constexpr DWORD READ_CHUNK_SIZE = 12288;
 constexpr std::size_t ENCODE_BUFFER_SIZE = 32768;
 static_assert(base64_text_length(READ_CHUNK_SIZE) == 16932);
