@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the tests need, then builds the optimized and the sanitizer
-# presets and runs every test on both.
+# Installs what the tests need, builds the optimized and the sanitizer presets
+# and runs every test on both, then cross-builds the Windows program and runs
+# its tests, and the native build's black-box table, under 32-bit Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -13,3 +14,13 @@ for preset in release debug; do
     cmake --build --preset "$preset" --parallel "$(nproc)"
     ctest --preset "$preset"
 done
+
+echo "== windows"
+if ! require_foreign_architecture i386 ||
+    ! require_packages g++-mingw-w64-i686-posix wine32:i386 file; then
+    echo "error: could not install MinGW-w64 and 32-bit Wine, so the Windows program is not tested" >&2
+    exit 1
+fi
+cmake --preset windows
+cmake --build --preset windows --parallel "$(nproc)"
+ctest --preset windows

@@ -1,5 +1,7 @@
 #include "tool/paths.h"
 
+#include "platform/platform.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,23 +30,31 @@ TEST(OutputPath, TakesTheNameUpToItsFirstDot)
     }
 }
 
-TEST(SourcePrefix, EndsAtTheLastSlash)
+static const bool WINDOWS_PATHS = PATH_SEPARATOR == '\\';
+
+TEST(SourcePrefix, EndsAtTheLastSeparator)
 {
+    // Windows also takes a backslash, and a drive colon when there is no slash of either kind.
     const struct {
         const char *src_mask;
-        const char *source_prefix;
+        const char *posix_prefix;
+        const char *windows_prefix;
     } cases[] = {
-        {"*.txt", ""},
-        {"docs/*.txt", "docs/"},
-        {"a/b.c/*.txt", "a/b.c/"},
-        {"/abs/*", "/abs/"},
-        {"C:*.dat", ""},          // a colon is an ordinary character on POSIX
-        {"win\\dir\\*.txt", ""},  // and so is a backslash
+        {"*.txt", "", ""},
+        {"docs/*.txt", "docs/", "docs/"},
+        {"a/b.c/*.txt", "a/b.c/", "a/b.c/"},
+        {"/abs/*", "/abs/", "/abs/"},
+        {"C:*.dat", "", "C:"},
+        {"C:\\dir\\*.dat", "", "C:\\dir\\"},
+        {"a:b:*", "", "a:"},
+        {"x:y/z\\*", "x:y/", "x:y/z\\"},
+        {"win\\dir/*.txt", "win\\dir/", "win\\dir/"},
     };
     for (const auto &prefix : cases) {
         char source_prefix[PREFIX_CAPACITY];
         EXPECT_TRUE(derive_source_prefix(prefix.src_mask, source_prefix));
-        EXPECT_STREQ(source_prefix, prefix.source_prefix) << prefix.src_mask;
+        EXPECT_STREQ(source_prefix, WINDOWS_PATHS ? prefix.windows_prefix : prefix.posix_prefix)
+            << prefix.src_mask;
     }
 }
 
@@ -52,17 +62,22 @@ TEST(Destination, GetsATrailingSeparatorUnlessEmpty)
 {
     const struct {
         const char *dst_path;
-        const char *destination;
+        const char *posix_destination;
+        const char *windows_destination;
     } cases[] = {
-        {"", ""},
-        {"out", "out/"},
-        {"out/", "out/"},
-        {"/", "/"},
+        {"", "", ""},
+        {"out", "out/", "out\\"},
+        {"out/", "out/", "out/"},
+        {"out\\", "out\\/", "out\\"},
+        {"/", "/", "/"},
+        {"C:", "C:/", "C:\\"},
     };
     for (const auto &destination_case : cases) {
         char destination[PREFIX_CAPACITY];
         EXPECT_TRUE(prepare_destination(destination_case.dst_path, destination));
-        EXPECT_STREQ(destination, destination_case.destination) << destination_case.dst_path;
+        EXPECT_STREQ(destination, WINDOWS_PATHS ? destination_case.windows_destination
+                                                : destination_case.posix_destination)
+            << destination_case.dst_path;
     }
 }
 

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,12 +9,16 @@
 
 scratch_directory::scratch_directory()
 {
-    std::string pattern = testing::TempDir() + "zorvex-test-XXXXXX";
-    const char *created = mkdtemp(pattern.data());
-    if (created == nullptr) {
-        ADD_FAILURE() << "mkdtemp failed for " << pattern;
+    // A random name that nobody else holds yet; create_directory says whether it was free.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = testing::TempDir() + "zorvex-test-" + std::to_string(entropy());
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error)) {
+            return;
+        }
     }
-    path = pattern;
+    ADD_FAILURE() << "could not create a scratch directory like " << path;
 }
 
 scratch_directory::~scratch_directory()
@@ -52,8 +52,8 @@ std::string read_file(const std::string &path)
 
 bool file_exists(const std::string &path)
 {
-    struct stat status {};
-    return lstat(path.c_str(), &status) == 0;
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
 bool decode_base64(const std::string &text, std::string *bytes)
