@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
-require_packages cmake make g++ libgtest-dev coreutils
+require_packages cmake make g++ libgtest-dev coreutils gzip dpkg-dev man-db
 
 for preset in release debug; do
     echo "== $preset"
@@ -24,3 +24,6 @@ fi
 cmake --preset windows
 cmake --build --preset windows --parallel "$(nproc)"
 ctest --preset windows
+
+echo "== packages"
+bash scripts/check_packages.sh
