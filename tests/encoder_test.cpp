@@ -3,8 +3,46 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
+
+// Runs each test once per kernel, with that kernel selected; a kernel that
+// this CPU can't run is skipped, and says so.
+class EncoderKernel : public testing::TestWithParam<std::size_t> {
+protected:
+    void SetUp() override
+    {
+        std::size_t count = 0;
+        kernel_ = &base64_kernels(&count)[GetParam()];
+        previous_ = base64_selected_kernel();
+        if (!base64_select_kernel(kernel_)) {
+            GTEST_SKIP() << "this CPU has no " << kernel_->name;
+        }
+    }
+    void TearDown() override { base64_select_kernel(previous_); }
+
+    const base64_kernel *kernel_ = nullptr;
+    const base64_kernel *previous_ = nullptr;
+};
+
+static std::vector<std::size_t> kernel_indices()
+{
+    std::size_t count = 0;
+    base64_kernels(&count);
+    std::vector<std::size_t> indices;
+    for (std::size_t index = 0; index < count; ++index) {
+        indices.push_back(index);
+    }
+    return indices;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, EncoderKernel, testing::ValuesIn(kernel_indices()),
+                         [](const testing::TestParamInfo<std::size_t> &info) {
+                             std::size_t count = 0;
+                             return std::string(base64_kernels(&count)[info.param].name);
+                         });
 
 // Encodes from an input and into an output of exactly the documented sizes, so
 // the sanitizers catch any read or write past either end.
@@ -44,7 +82,7 @@ static void expect_lines_decode_to(const std::string &text, const std::string &i
     EXPECT_EQ(decoded, input);
 }
 
-TEST(Base64EncodeBlock, MatchesKnownTexts)
+TEST_P(EncoderKernel, MatchesKnownTexts)
 {
     const struct {
         std::string input;
@@ -70,7 +108,7 @@ TEST(Base64EncodeBlock, MatchesKnownTexts)
     }
 }
 
-TEST(Base64EncodeBlock, LinesDecodeToTheInputAtBoundarySizes)
+TEST_P(EncoderKernel, LinesDecodeToTheInputAtBoundarySizes)
 {
     const struct {
         std::size_t size;
@@ -89,7 +127,7 @@ TEST(Base64EncodeBlock, LinesDecodeToTheInputAtBoundarySizes)
     }
 }
 
-TEST(Base64EncodeBlock, FullChunkIs273LinesAndALineOfFour)
+TEST_P(EncoderKernel, FullChunkIs273LinesAndALineOfFour)
 {
     const std::string text = encode(test_bytes(12288));
     for (std::size_t line = 0; line < 273; ++line) {
@@ -99,7 +137,7 @@ TEST(Base64EncodeBlock, FullChunkIs273LinesAndALineOfFour)
     EXPECT_EQ(text.substr(273 * 62 + 4), "\r\n");
 }
 
-TEST(Base64EncodeBlock, EveryByteValueInEveryPositionOfAGroup)
+TEST_P(EncoderKernel, EveryByteValueInEveryPositionOfAGroup)
 {
     std::string all_bytes;
     for (int value = 0; value < 256; ++value) {
@@ -111,9 +149,50 @@ TEST(Base64EncodeBlock, EveryByteValueInEveryPositionOfAGroup)
     }
 }
 
-TEST(Base64EncodeBlock, NegativeLengthYieldsTheEmptyText)
+TEST_P(EncoderKernel, NegativeLengthYieldsTheEmptyText)
 {
     char text[1] = {'#'};
     EXPECT_EQ(base64_encode_block(nullptr, -5, text), 0);
     EXPECT_EQ(text[0], '\0');
+}
+
+// Every length a chunk can have, from unaligned input, against the portable
+// encoder; input and text buffers are of exactly the needed size, so the
+// sanitizers see any read or write past them.
+TEST_P(EncoderKernel, MatchesThePlainEncoderAtEveryLengthAndOffset)
+{
+    std::size_t count = 0;
+    const base64_kernel *plain = &base64_kernels(&count)[count - 1];
+    std::mt19937 generator(12288);
+    std::vector<unsigned char> random_bytes(12288 + 8);
+    for (unsigned char &byte : random_bytes) {
+        byte = static_cast<unsigned char>(generator());
+    }
+    for (std::size_t length = 0; length <= 12288; ++length) {
+        for (std::size_t offset : {1, 7}) {
+            std::vector<unsigned char> input(offset + length);
+            std::copy_n(random_bytes.begin() + static_cast<std::ptrdiff_t>(offset), length,
+                        input.begin() + static_cast<std::ptrdiff_t>(offset));
+            std::vector<char> expected(base64_text_length(length) + 1);
+            std::vector<char> text(base64_text_length(length) + 1);
+            const int32_t size = static_cast<int32_t>(length);
+            base64_select_kernel(plain);
+            base64_encode_block(input.data() + offset, size, expected.data());
+            base64_select_kernel(kernel_);
+            base64_encode_block(input.data() + offset, size, text.data());
+            ASSERT_EQ(text, expected) << "length " << length << ", offset " << offset;
+        }
+    }
+}
+
+TEST(EncoderKernels, TheFastestSupportedIsSelectedAtStartUp)
+{
+    std::size_t count = 0;
+    const base64_kernel *kernels = base64_kernels(&count);
+    ASSERT_STREQ(kernels[count - 1].name, "plain");
+    const base64_kernel *fastest = kernels;
+    while (!fastest->supported()) {
+        ++fastest;
+    }
+    EXPECT_EQ(base64_selected_kernel(), fastest) << base64_selected_kernel()->name;
 }

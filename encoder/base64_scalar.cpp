@@ -1,0 +1,62 @@
+// Portable line encoder: one lookup in a table of character pairs per 12
+// bits, so two lookups per group of three bytes instead of four.
+#include "encoder/base64_kernels.h"
+
+#include <cstring>
+
+struct pair_table {
+    char pairs[4096][2];
+};
+
+// Every 12-bit value's two characters, built by the compiler from the alphabet.
+static constexpr pair_table make_pair_table()
+{
+    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    pair_table table = {};
+    for (int value = 0; value < 4096; ++value) {
+        table.pairs[value][0] = alphabet[value >> 6];
+        table.pairs[value][1] = alphabet[value & 63];
+    }
+    return table;
+}
+
+static constexpr pair_table PAIR_TABLE = make_pair_table();
+
+// Six bytes, the first in the high bits: two groups of three.
+static uint64_t load_two_groups(const unsigned char *bytes)
+{
+    uint64_t value = 0;
+    for (int i = 0; i < 6; ++i) {
+        value = value << 8 | bytes[i];
+    }
+    return value;
+}
+
+static char *append_pair(char *out, uint64_t twelve_bits)
+{
+    std::memcpy(out, PAIR_TABLE.pairs[twelve_bits & 0xFFF], 2);
+    return out + 2;
+}
+
+char *base64_encode_lines_scalar(const unsigned char *block, int32_t line_count, char *text)
+{
+    for (int32_t line = 0; line < line_count; ++line) {
+        // 15 groups: seven pairs of groups and one alone.
+        for (int pair = 0; pair < 7; ++pair) {
+            const uint64_t bits = load_two_groups(block);
+            text = append_pair(text, bits >> 36);
+            text = append_pair(text, bits >> 24);
+            text = append_pair(text, bits >> 12);
+            text = append_pair(text, bits);
+            block += 6;
+        }
+        const uint64_t last = uint64_t{block[0]} << 16 | uint64_t{block[1]} << 8 | block[2];
+        text = append_pair(text, last >> 12);
+        text = append_pair(text, last);
+        block += 3;
+        text[0] = '\r';
+        text[1] = '\n';
+        text += 2;
+    }
+    return text;
+}
