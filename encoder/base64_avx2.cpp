@@ -30,15 +30,14 @@ AVX2_KERNEL static __m256i encode_24_bytes(const unsigned char *bytes)
                            _mm256_set1_epi32(0x04000040)),
         _mm256_mullo_epi16(_mm256_and_si256(spread, _mm256_set1_epi32(0x003F03F0)),
                            _mm256_set1_epi32(0x01000010)));
-    // The offset to the alphabet by range: 13 for 0-25, 0 for 26-51, 1-12 above.
+    // The offset to the alphabet by range: 0 for 0-25, 1 for 26-51, 2-13 above.
     const __m256i offsets = _mm256_setr_epi8(
-        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-        '0' - 52, '0' - 52, '+' - 62, '/' - 63, 'A', 0, 0,
-        'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-        '0' - 52, '0' - 52, '+' - 62, '/' - 63, 'A', 0, 0);
-    __m256i range = _mm256_subs_epu8(indices, _mm256_set1_epi8(51));
-    const __m256i below_26 = _mm256_cmpgt_epi8(_mm256_set1_epi8(26), indices);
-    range = _mm256_or_si256(range, _mm256_and_si256(below_26, _mm256_set1_epi8(13)));
+        'A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+        '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63, 0, 0,
+        'A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+        '0' - 52, '0' - 52, '0' - 52, '+' - 62, '/' - 63, 0, 0);
+    const __m256i above_51 = _mm256_subs_epu8(indices, _mm256_set1_epi8(51));
+    const __m256i range = _mm256_sub_epi8(above_51, _mm256_cmpgt_epi8(indices, _mm256_set1_epi8(25)));
     return _mm256_add_epi8(indices, _mm256_shuffle_epi8(offsets, range));
 }
 
@@ -48,11 +47,12 @@ AVX2_KERNEL char *base64_encode_lines_avx2(const unsigned char *block, int32_t l
     // Characters 60 and 61 become CR LF; 62 and 63 are written over by what follows.
     const __m256i line_break = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '\r', '\n', 0, 0);
-    const __m256i keep = _mm256_cmpeq_epi8(line_break, _mm256_setzero_si256());
+    const __m256i is_line_break = _mm256_cmpgt_epi8(line_break, _mm256_setzero_si256());
+#pragma GCC unroll 4
     for (int32_t line = 0; line < line_count; ++line) {
         const __m256i first = encode_24_bytes(block);
         __m256i second = encode_24_bytes(block + 24);
-        second = _mm256_or_si256(_mm256_and_si256(second, keep), line_break);
+        second = _mm256_blendv_epi8(second, line_break, is_line_break);
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(text), first);
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(text + 32), second);
         block += LINE_INPUT_BYTES;

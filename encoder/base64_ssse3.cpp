@@ -27,15 +27,16 @@ SSSE3_KERNEL static __m128i split_indices(__m128i spread)
 
 // Maps 6-bit indices to the alphabet by adding the offset of each index's
 // range: 0-25 'A', 26-51 'a', 52-61 '0', 62 '+', 63 '/'. The range number
-// (13 for 0-25, 0 for 26-51, 1-12 above) picks the offset from a table.
+// (0 for 0-25, 1 for 26-51, 2-13 above) picks the offset from a table.
 SSSE3_KERNEL static __m128i to_alphabet(__m128i indices)
 {
-    const __m128i offsets = _mm_setr_epi8('a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
-                                          '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52, '+' - 62,
-                                          '/' - 63, 'A', 0, 0);
-    __m128i range = _mm_subs_epu8(indices, _mm_set1_epi8(51));
-    const __m128i below_26 = _mm_cmpgt_epi8(_mm_set1_epi8(26), indices);
-    range = _mm_or_si128(range, _mm_and_si128(below_26, _mm_set1_epi8(13)));
+    const __m128i offsets = _mm_setr_epi8('A', 'a' - 26, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                                          '0' - 52, '0' - 52, '0' - 52, '0' - 52, '0' - 52,
+                                          '0' - 52, '+' - 62, '/' - 63, 0, 0);
+    // 52-63 give 1-12 and everything else 0; subtracting the all-ones of
+    // "above 25" adds one to everything from 26 on.
+    const __m128i above_51 = _mm_subs_epu8(indices, _mm_set1_epi8(51));
+    const __m128i range = _mm_sub_epi8(above_51, _mm_cmpgt_epi8(indices, _mm_set1_epi8(25)));
     return _mm_add_epi8(indices, _mm_shuffle_epi8(offsets, range));
 }
 

@@ -1,0 +1,46 @@
+// One hot 12288-byte block, the tool's chunk, encoded again and again: one
+// row per kernel this CPU can run, with "plain", the one-lookup-per-character
+// encoder, as the baseline. Figures are bytes of input per second.
+#include "encoder/base64.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <random>
+#include <vector>
+
+constexpr int32_t BLOCK_SIZE = 12288;
+
+static void encode_block(benchmark::State &state, const base64_kernel *kernel)
+{
+    std::mt19937 generator(1);
+    std::vector<unsigned char> block(BLOCK_SIZE);
+    for (unsigned char &byte : block) {
+        byte = static_cast<unsigned char>(generator());
+    }
+    std::vector<char> text(base64_text_length(BLOCK_SIZE) + 1);
+    base64_select_kernel(kernel);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(base64_encode_block(block.data(), BLOCK_SIZE, text.data()));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * BLOCK_SIZE);
+}
+
+int main(int argc, char **argv)
+{
+    std::size_t count = 0;
+    const base64_kernel *kernels = base64_kernels(&count);
+    std::printf("selected at start-up: %s\n", base64_selected_kernel()->name);
+    for (std::size_t index = 0; index < count; ++index) {
+        if (kernels[index].supported()) {
+            benchmark::RegisterBenchmark((std::string("encode_12288/") + kernels[index].name).c_str(),
+                                         encode_block, &kernels[index]);
+        } else {
+            std::printf("%s: not supported by this CPU\n", kernels[index].name);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
