@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
-require_packages cmake make g++ libgtest-dev coreutils gzip dpkg-dev man-db
+require_packages cmake make g++ libgtest-dev libbenchmark-dev coreutils gzip dpkg-dev man-db
 
 for preset in release debug; do
     echo "== $preset"
