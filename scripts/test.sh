@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds the optimized and the sanitizer presets
-# and runs every test on both, then cross-builds the Windows program and runs
-# its tests, and the native build's black-box table, under 32-bit Wine.
+# Installs what the tests need; builds the optimized, the sanitizer and the
+# clang fuzzing presets and runs every test on each; cross-builds the Windows
+# program and runs its tests, and the native build's black-box table, under
+# 32-bit Wine; then builds and checks both packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
-require_packages cmake make g++ libgtest-dev libbenchmark-dev coreutils gzip dpkg-dev man-db
+require_packages cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
+    coreutils gzip dpkg-dev man-db
 
-for preset in release debug; do
+for preset in release debug fuzz; do
     echo "== $preset"
     cmake --preset "$preset"
     cmake --build --preset "$preset" --parallel "$(nproc)"

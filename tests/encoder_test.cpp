@@ -1,4 +1,5 @@
 #include "encoder/base64.h"
+#include "tests/base64_decode.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>

@@ -25,7 +25,3 @@ void write_file(const std::string &path, const std::string &content);
 std::string read_file(const std::string &path);
 
 bool file_exists(const std::string &path);
-
-// Decodes standard Base64 with no line breaks; false on any character outside
-// the alphabet, a misplaced pad or a length that is not a multiple of 4.
-bool decode_base64(const std::string &text, std::string *bytes);
