@@ -1,6 +1,6 @@
 // Portable line encoder: one lookup in a table of character pairs per 12
 // bits, so two lookups per group of three bytes instead of four, and one
-// 8-byte store per two groups.
+// load per two groups.
 #include "encoder/base64_kernels.h"
 
 #include <bit>
@@ -9,7 +9,7 @@
 static constexpr bool LITTLE_ENDIAN_HOST = std::endian::native == std::endian::little;
 
 struct pair_table {
-    uint16_t pairs[4096];  // two characters, in memory order
+    char pairs[4096][2];
 };
 
 // Every 12-bit value's two characters, built by the compiler from the alphabet.
@@ -18,20 +18,13 @@ static constexpr pair_table make_pair_table()
     constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     pair_table table = {};
     for (int value = 0; value < 4096; ++value) {
-        const auto first = static_cast<uint16_t>(static_cast<unsigned char>(alphabet[value >> 6]));
-        const auto second = static_cast<uint16_t>(static_cast<unsigned char>(alphabet[value & 63]));
-        table.pairs[value] = static_cast<uint16_t>(LITTLE_ENDIAN_HOST ? first | second << 8
-                                                                      : first << 8 | second);
+        table.pairs[value][0] = alphabet[value >> 6];
+        table.pairs[value][1] = alphabet[value & 63];
     }
     return table;
 }
 
 static constexpr pair_table PAIR_TABLE = make_pair_table();
-
-static uint64_t pair(uint64_t bits)
-{
-    return PAIR_TABLE.pairs[bits & 0xFFF];
-}
 
 // Six bytes, the first in the high bits: two groups of three. Reads eight,
 // which the caller keeps inside the line.
@@ -45,21 +38,10 @@ static uint64_t load_two_groups(const unsigned char *bytes)
     return value >> 16;
 }
 
-// The eight characters of two groups, with one store.
-static char *append_two_groups(char *out, uint64_t bits)
-{
-    const uint64_t characters =
-        LITTLE_ENDIAN_HOST
-            ? pair(bits >> 36) | pair(bits >> 24) << 16 | pair(bits >> 12) << 32 | pair(bits) << 48
-            : pair(bits >> 36) << 48 | pair(bits >> 24) << 32 | pair(bits >> 12) << 16 | pair(bits);
-    std::memcpy(out, &characters, 8);
-    return out + 8;
-}
-
+// The two characters of the low 12 bits of `bits`.
 static char *append_pair(char *out, uint64_t bits)
 {
-    const auto characters = static_cast<uint16_t>(pair(bits));
-    std::memcpy(out, &characters, 2);
+    std::memcpy(out, PAIR_TABLE.pairs[bits & 0xFFF], 2);
     return out + 2;
 }
 
@@ -69,7 +51,11 @@ char *base64_encode_lines_scalar(const unsigned char *block, int32_t line_count,
         // 15 groups: seven pairs of groups and one alone; the seventh pair's
         // load ends at byte 44, inside the line.
         for (int pair_of_groups = 0; pair_of_groups < 7; ++pair_of_groups) {
-            text = append_two_groups(text, load_two_groups(block));
+            const uint64_t bits = load_two_groups(block);
+            text = append_pair(text, bits >> 36);
+            text = append_pair(text, bits >> 24);
+            text = append_pair(text, bits >> 12);
+            text = append_pair(text, bits);
             block += 6;
         }
         const uint64_t last = uint64_t{block[0]} << 16 | uint64_t{block[1]} << 8 | block[2];
