@@ -1,19 +1,17 @@
 // The I/O floor under zorvex: the same open, create, reads and writes as
 // converting one file, through the same platform calls, with no encoding.
-// Each chunk of up to 12288 bytes read becomes a write of exactly as many
+// Each chunk of up to READ_CHUNK_SIZE bytes read becomes a write of exactly as many
 // bytes as its Base64 text, taken from a buffer filled once.
 //
 //   io_floor <source> <output>
 #include "encoder/base64.h"
-#include "platform/platform.h"
+#include "tool/convert_file.h"
 
 #include <cstdio>
 #include <cstring>
 
-constexpr DWORD CHUNK_SIZE = 12288;
-
-static unsigned char read_buffer[CHUNK_SIZE];
-static char text_buffer[base64_text_length(CHUNK_SIZE)];
+static unsigned char read_buffer[READ_CHUNK_SIZE];
+static char text_buffer[base64_text_length(READ_CHUNK_SIZE)];
 
 int main(int argc, char **argv)
 {
@@ -41,7 +39,7 @@ int main(int argc, char **argv)
         DWORD chunk_length = 0;
         DWORD byte_count = 0;
         do {
-            if (!ReadFile(source, read_buffer + chunk_length, CHUNK_SIZE - chunk_length,
+            if (!ReadFile(source, read_buffer + chunk_length, READ_CHUNK_SIZE - chunk_length,
                           &byte_count, nullptr)) {
                 std::printf("cannot read %s, code %u\n", argv[1],
                             static_cast<unsigned>(GetLastError()));
@@ -49,7 +47,7 @@ int main(int argc, char **argv)
                 break;
             }
             chunk_length += byte_count;
-        } while (byte_count != 0 && chunk_length < CHUNK_SIZE);
+        } while (byte_count != 0 && chunk_length < READ_CHUNK_SIZE);
         if (status != 0 || chunk_length == 0) {
             break;
         }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole runs on a 1 GiB file in tmpfs, side by side: zorvex, the I/O floor
 # (the same reads and writes without encoding) and `base64 -w 60`. Each is run
-# three times and its fastest run counts, with the highest peak memory. Prints the figures and the ratios,
-# zorvex's user CPU per GiB, and its peak memory for a 1 MiB and a 1 GiB file.
+# three times and its fastest run counts, with the highest peak memory. Prints
+# the figures and the ratios, zorvex's user CPU per GiB, and its peak memory
+# for a 1 MiB and a 1 GiB file.
 #
 #   bash bench/whole_run.sh [size in MiB, default 1024]
 set -euo pipefail
@@ -12,7 +13,8 @@ require_packages cmake make g++ libgtest-dev libbenchmark-dev time coreutils
 
 size_mib=${1:-1024}
 cmake --preset release > /dev/null
-cmake --build --preset release --parallel "$(nproc)" --target zorvex zorvex_io_floor zorvex_encoder_benchmark > /dev/null
+cmake --build --preset release --parallel "$(nproc)" \
+    --target zorvex zorvex_io_floor zorvex_encoder_benchmark > /dev/null
 
 work=$(mktemp -d /dev/shm/zorvex-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT

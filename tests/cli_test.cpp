@@ -474,7 +474,8 @@ static std::vector<cli_case> cli_cases()
          .standard_output = "Make .profile to .b64\nMake README to README.b64\n",
          .files = {{ENCODES, ".b64", ".profile"}, {ENCODES, "README.b64", "README"}}},
         // Which source comes later depends on the listing order, which only Linux fixes.
-        {.name = "TwoSourcesOnOneOutputLaterWins", .runs_on = LINUX_ONLY, .fixture = {file("a.doc"), file("a.txt")},
+        {.name = "TwoSourcesOnOneOutputLaterWins", .runs_on = LINUX_ONLY,
+         .fixture = {file("a.doc"), file("a.txt")},
          .arguments = {"a.*"}, .exit_status = 0,
          .standard_output = "Make a.doc to a.b64\nMake a.txt to a.b64\n",
          .files = {{ENCODES, "a.b64", "a.txt"}}},
@@ -522,7 +523,8 @@ static std::vector<cli_case> cli_cases()
          .standard_output = "Make a.txt to a.b64\nError in read from file a.txt, Code = {DEVICE_ERROR}\n",
          .files = {{HOLDS, "a.b64", ""}}},
         // Wine does not see what a Linux process holds open.
-        {.name = "SourceHeldOpenForWritingElsewhere", .runs_on = LINUX_ONLY, .fixture = {file("a.txt")},
+        {.name = "SourceHeldOpenForWritingElsewhere", .runs_on = LINUX_ONLY,
+         .fixture = {file("a.txt")},
          .arguments = {"a.txt"}, .exit_status = 8,
          .standard_output = "Make a.txt to a.b64\nError in open file a.txt, Code = {IN_USE}\n",
          .files = {{ABSENT, "a.b64"}}, .held_for_writing = "a.txt"},

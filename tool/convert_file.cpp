@@ -4,9 +4,6 @@
 
 #include <cstdio>
 
-// A multiple of 3, so a full chunk never ends in a partial Base64 group. Its
-// 16384 characters make 273 lines of 60 and one of 4: 16932 bytes with CR LF.
-constexpr DWORD READ_CHUNK_SIZE = 12288;
 constexpr std::size_t ENCODE_BUFFER_SIZE = 32768;
 static_assert(base64_text_length(READ_CHUNK_SIZE) == 16932);
 static_assert(base64_text_length(READ_CHUNK_SIZE) < ENCODE_BUFFER_SIZE);

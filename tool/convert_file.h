@@ -7,6 +7,11 @@
 
 constexpr std::size_t MESSAGE_CAPACITY = 512;
 
+// Every read asks for this much. A multiple of 3, so a full chunk never ends in
+// a partial Base64 group; its 16384 characters make 273 lines of 60 and one of
+// 4: 16932 bytes with CR LF.
+constexpr DWORD READ_CHUNK_SIZE = 12288;
+
 // The first failed file operation of a run: its system code (0 while nothing
 // has failed) and the one-line message that reports it.
 struct run_status {
