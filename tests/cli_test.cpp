@@ -158,6 +158,8 @@ struct cli_case {
     std::vector<file_check> files = {};
     std::string held_for_writing = {};  // opened for writing by this process during the run
     rlim_t file_size_limit = RLIM_INFINITY;
+    std::string failing_file = {};  // reads of it fail with EIO from byte `failing_from` on
+    long long failing_from = 0;
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -237,11 +239,20 @@ struct run_result {
     std::string standard_output;
 };
 
-static run_result run_program(const std::string &directory, const std::vector<std::string> &arguments,
-                              rlim_t file_size_limit)
+// Makes reads of `path` fail from byte `from` on in the program about to be started.
+static void fail_reads_from(const std::string &path, long long from)
+{
+    setenv("LD_PRELOAD", ZORVEX_FAILING_READS, 1);
+    setenv("ZORVEX_TEST_FAILING_FILE", path.c_str(), 1);
+    setenv("ZORVEX_TEST_FAILING_FROM", std::to_string(from).c_str(), 1);
+    // A sanitized program would otherwise refuse a library loaded before its run time.
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+}
+
+static run_result run_program(const std::string &directory, const cli_case &test_case)
 {
     std::vector<std::string> words = program_command();
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    words.insert(words.end(), test_case.arguments.begin(), test_case.arguments.end());
     std::vector<char *> argv;
     for (std::string &word : words) {
         argv.push_back(word.data());
@@ -258,7 +269,10 @@ static run_result run_program(const std::string &directory, const std::vector<st
         dup2(output_pipe[1], STDOUT_FILENO);
         close(output_pipe[0]);
         close(output_pipe[1]);
-        const rlimit limit = {file_size_limit, file_size_limit};
+        if (!test_case.failing_file.empty()) {
+            fail_reads_from(directory + "/" + test_case.failing_file, test_case.failing_from);
+        }
+        const rlimit limit = {test_case.file_size_limit, test_case.file_size_limit};
         // Past the limit a write then fails with EFBIG instead of killing the program.
         signal(SIGXFSZ, SIG_IGN);
         if (chdir(directory.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) {
@@ -374,7 +388,7 @@ static void run_case(const cli_case &test_case)
         holder = open((scratch / test_case.held_for_writing).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
         ASSERT_NE(holder, -1);
     }
-    const run_result result = run_program(scratch.path, test_case.arguments, test_case.file_size_limit);
+    const run_result result = run_program(scratch.path, test_case);
     if (holder != -1) {
         close(holder);
     }
@@ -409,9 +423,22 @@ static cli_case sizes_case()
 
 static const std::string long_directory(254, 'd');
 
+// Reads that fail part way through a file, past its first batch of 16 chunks:
+// the output keeps the text of the whole chunks read before the failure, and
+// never the chunk it interrupted.
+static cli_case read_failing_from(const std::string &name, long long from, std::size_t chunks_kept)
+{
+    return {.name = name, .runs_on = LINUX_ONLY,
+            .fixture = {file("a.dat", test_bytes(400000, 3))}, .arguments = {"a.dat"},
+            .exit_status = 8,
+            .standard_output = "Make a.dat to a.b64\nError in read from file a.dat, Code = {DEVICE_ERROR}\n",
+            .files = {{STARTS_THE_TEXT_OF, "a.b64", "a.dat", chunks_kept * 16932}},
+            .failing_file = "a.dat", .failing_from = from};
+}
+
 static std::vector<cli_case> cli_cases()
 {
-    const std::string bytes_30000 = test_bytes(30000);
+    const std::string bytes_250000 = test_bytes(250000);
     return {
         {.name = "NoArgumentsShowUsage", .exit_status = 64, .standard_output = USAGE_TEXT},
         {.name = "SlashQuestionShowsUsage", .arguments = {"/?"}, .exit_status = 64,
@@ -513,11 +540,22 @@ static std::vector<cli_case> cli_cases()
         {.name = "DiskFull", .fixture = {file("a.txt"), {SYMBOLIC_LINK, "a.b64", "/dev/full"}},
          .arguments = {"a.txt"}, .exit_status = 8,
          .standard_output = "Make a.txt to a.b64\nError in write to file a.b64, Code = {DISK_FULL}\n"},
+        // The limit falls in the second batch's text, in the middle of a line.
         {.name = "WriteStoppingPartWayKeepsWhatWasWritten",
-         .fixture = {file("a.txt", bytes_30000)}, .arguments = {"a.txt"}, .exit_status = 8,
+         .fixture = {file("a.txt", bytes_250000)}, .arguments = {"a.txt"}, .exit_status = 8,
          .standard_output = "Make a.txt to a.b64\nError in write to file a.b64, Code = {FILE_TOO_LARGE}\n",
-         .files = {{STARTS_THE_TEXT_OF, "a.b64", "a.txt", 10240}},
-         .file_size_limit = 10240},
+         .files = {{STARTS_THE_TEXT_OF, "a.b64", "a.txt", 300001}},
+         .file_size_limit = 300001},
+        read_failing_from("ReadFailingInsideAChunkKeepsTheWholeChunksBefore", 18 * 12288 + 100, 18),
+        read_failing_from("ReadFailingAtAChunkBoundaryKeepsTheChunksBefore", 18 * 12288, 18),
+        read_failing_from("ReadFailingAtABatchBoundaryKeepsTheFirstBatch", 16 * 12288, 16),
+        read_failing_from("ReadFailingInTheFirstChunkWritesNothing", 5000, 0),
+        // The chunks before a failed read are written first; when that write fails, it is reported.
+        {.name = "WriteFailingBeforeAReadFailureIsTheOneReported", .runs_on = LINUX_ONLY,
+         .fixture = {file("a.dat", bytes_250000)}, .arguments = {"a.dat"}, .exit_status = 8,
+         .standard_output = "Make a.dat to a.b64\nError in write to file a.b64, Code = {FILE_TOO_LARGE}\n",
+         .files = {{STARTS_THE_TEXT_OF, "a.b64", "a.dat", 50000}},
+         .file_size_limit = 50000, .failing_file = "a.dat", .failing_from = 5 * 12288 + 7},
         {.name = "ReadError", .fixture = {{SYMBOLIC_LINK, "a.txt", "/proc/self/mem"}},
          .arguments = {"a.txt"}, .exit_status = 8,
          .standard_output = "Make a.txt to a.b64\nError in read from file a.txt, Code = {DEVICE_ERROR}\n",

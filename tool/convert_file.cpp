@@ -4,11 +4,15 @@
 
 #include <cstdio>
 
-constexpr std::size_t ENCODE_BUFFER_SIZE = 32768;
+// The text of a full batch, each chunk's text written where the previous
+// one's terminator stood, and the last one's terminator.
+constexpr std::size_t BATCH_TEXT_SIZE = base64_text_length(READ_CHUNK_SIZE) * BATCH_CHUNKS;
+constexpr std::size_t ENCODE_BUFFER_SIZE = BATCH_TEXT_SIZE + 1;
 static_assert(base64_text_length(READ_CHUNK_SIZE) == 16932);
-static_assert(base64_text_length(READ_CHUNK_SIZE) < ENCODE_BUFFER_SIZE);
+static_assert(BATCH_TEXT_SIZE == 270912);
+static_assert(READ_BATCH_SIZE % READ_CHUNK_SIZE == 0);
 
-static unsigned char read_buffer[READ_CHUNK_SIZE];
+static unsigned char read_buffer[READ_BATCH_SIZE];
 static char encode_buffer[ENCODE_BUFFER_SIZE];
 
 static const char *const OPERATION_TEXT[] = {
@@ -27,48 +31,76 @@ void report_failure(run_status *status, file_operation operation, const char *pa
     std::printf("%s\n", status->message_text);
 }
 
-// Fills `read_buffer` until it holds a whole chunk or the file has ended, so
-// only a file's last chunk can be short and carry padding. False on a failed read.
-static bool read_chunk(HANDLE source, DWORD *chunk_length)
+// Fills `read_buffer` with reads until it holds a whole batch or the file
+// has ended, so only a file's last chunk can be short and carry padding.
+// False on a failed read, with `batch_length` the bytes read before it.
+static bool read_batch(HANDLE source, DWORD *batch_length)
 {
-    *chunk_length = 0;
-    while (*chunk_length < READ_CHUNK_SIZE) {
+    *batch_length = 0;
+    while (*batch_length < READ_BATCH_SIZE) {
         DWORD byte_count = 0;
-        if (!ReadFile(source, read_buffer + *chunk_length, READ_CHUNK_SIZE - *chunk_length,
+        if (!ReadFile(source, read_buffer + *batch_length, READ_BATCH_SIZE - *batch_length,
                       &byte_count, nullptr)) {
             return false;
         }
         if (byte_count == 0) {
             break;
         }
-        *chunk_length += byte_count;
+        *batch_length += byte_count;
     }
     return true;
 }
 
-// Encodes and writes chunk after chunk until the source ends or an operation fails.
+// Encodes the first `length` bytes of `read_buffer` into `encode_buffer`, each
+// chunk as a block of its own, and returns the text's length.
+static DWORD encode_batch(DWORD length)
+{
+    DWORD text_length = 0;
+    for (DWORD start = 0; start < length; start += READ_CHUNK_SIZE) {
+        const DWORD chunk_length = length - start < READ_CHUNK_SIZE ? length - start : READ_CHUNK_SIZE;
+        text_length += static_cast<DWORD>(base64_encode_block(
+            read_buffer + start, static_cast<int32_t>(chunk_length), encode_buffer + text_length));
+    }
+    return text_length;
+}
+
+// Writes the text of `length` bytes of `read_buffer` with one call. False,
+// with the failure reported, when the write fails or falls short.
+static bool write_batch(HANDLE output, DWORD length, const char *output_path, run_status *status)
+{
+    const DWORD text_length = encode_batch(length);
+    DWORD byte_count = 0;
+    if (!WriteFile(output, encode_buffer, text_length, &byte_count, nullptr)) {
+        report_failure(status, WRITE_OUTPUT, output_path, GetLastError());
+        return false;
+    }
+    // A write the system calls done with fewer bytes than asked still lost data.
+    if (byte_count != text_length) {
+        report_failure(status, WRITE_OUTPUT, output_path, ERROR_DISK_FULL);
+        return false;
+    }
+    return true;
+}
+
+// Encodes and writes batch after batch until the source ends or an operation
+// fails. The output is what converting one chunk at a time leaves: when a read
+// fails, the whole chunks read before it are written first and the chunk it
+// interrupted never is; a failure of that write is the one reported.
 static void copy_as_base64(HANDLE source, HANDLE output, const char *source_path,
                            const char *output_path, run_status *status)
 {
     for (;;) {
-        DWORD chunk_length = 0;
-        if (!read_chunk(source, &chunk_length)) {
-            report_failure(status, READ_SOURCE, source_path, GetLastError());
+        DWORD batch_length = 0;
+        if (!read_batch(source, &batch_length)) {
+            const DWORD read_error = GetLastError();
+            const DWORD whole_chunks = batch_length / READ_CHUNK_SIZE * READ_CHUNK_SIZE;
+            if (whole_chunks == 0 || write_batch(output, whole_chunks, output_path, status)) {
+                report_failure(status, READ_SOURCE, source_path, read_error);
+            }
             return;
         }
-        if (chunk_length == 0) {
-            return;
-        }
-        const DWORD text_length = static_cast<DWORD>(base64_encode_block(
-            read_buffer, static_cast<int32_t>(chunk_length), encode_buffer));
-        DWORD byte_count = 0;
-        if (!WriteFile(output, encode_buffer, text_length, &byte_count, nullptr)) {
-            report_failure(status, WRITE_OUTPUT, output_path, GetLastError());
-            return;
-        }
-        // A write the system calls done with fewer bytes than asked still lost data.
-        if (byte_count != text_length) {
-            report_failure(status, WRITE_OUTPUT, output_path, ERROR_DISK_FULL);
+        if (batch_length == 0 || !write_batch(output, batch_length, output_path, status) ||
+            batch_length < READ_BATCH_SIZE) {
             return;
         }
     }
