@@ -2,7 +2,6 @@
 
 #include "encoder/base64_kernels.h"
 
-static const char ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 static const char PAD_CHARACTER = '=';
 
 // A kernel may read this many bytes past its last line, so at least this many
@@ -11,10 +10,10 @@ constexpr int32_t KERNEL_READ_AHEAD = 3;
 
 static char *append_group(char *out, uint32_t value)
 {
-    out[0] = ALPHABET[value >> 18];
-    out[1] = ALPHABET[(value >> 12) & 63];
-    out[2] = ALPHABET[(value >> 6) & 63];
-    out[3] = ALPHABET[value & 63];
+    out[0] = BASE64_ALPHABET[value >> 18];
+    out[1] = BASE64_ALPHABET[(value >> 12) & 63];
+    out[2] = BASE64_ALPHABET[(value >> 6) & 63];
+    out[3] = BASE64_ALPHABET[value & 63];
     return out + 4;
 }
 
@@ -79,10 +78,20 @@ static bool cpu_has_avx2()
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
 }
+
+// The answers include the operating system's support: it must save the
+// AVX-512 registers on a task switch.
+static bool cpu_has_avx512vbmi()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi");
+}
 #endif
 
 static const base64_kernel KERNELS[] = {
 #ifdef BASE64_X86_KERNELS
+    {"avx512vbmi", cpu_has_avx512vbmi, base64_encode_lines_avx512vbmi},
     {"avx2", cpu_has_avx2, base64_encode_lines_avx2},
     {"ssse3", cpu_has_ssse3, base64_encode_lines_ssse3},
 #endif

@@ -15,11 +15,10 @@ struct pair_table {
 // Every 12-bit value's two characters, built by the compiler from the alphabet.
 static constexpr pair_table make_pair_table()
 {
-    constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     pair_table table = {};
     for (int value = 0; value < 4096; ++value) {
-        table.pairs[value][0] = alphabet[value >> 6];
-        table.pairs[value][1] = alphabet[value & 63];
+        table.pairs[value][0] = BASE64_ALPHABET[value >> 6];
+        table.pairs[value][1] = BASE64_ALPHABET[value & 63];
     }
     return table;
 }

@@ -1,5 +1,6 @@
 #include "encoder/base64.h"
 #include "tests/base64_decode.h"
+#include "tests/emulated_kernels.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +10,13 @@
 #include <string>
 #include <vector>
 
-// Runs each test once per kernel, with that kernel selected; a kernel that
-// this CPU can't run is skipped, and says so.
+// Runs each test once per kernel, the emulated ones too, with that kernel
+// selected; a kernel that this CPU can't run is skipped, and says so.
 class EncoderKernel : public testing::TestWithParam<std::size_t> {
 protected:
     void SetUp() override
     {
-        std::size_t count = 0;
-        kernel_ = &base64_kernels(&count)[GetParam()];
+        kernel_ = kernels_under_test()[GetParam()];
         previous_ = base64_selected_kernel();
         if (!base64_select_kernel(kernel_)) {
             GTEST_SKIP() << "this CPU has no " << kernel_->name;
@@ -30,10 +30,8 @@ protected:
 
 static std::vector<std::size_t> kernel_indices()
 {
-    std::size_t count = 0;
-    base64_kernels(&count);
     std::vector<std::size_t> indices;
-    for (std::size_t index = 0; index < count; ++index) {
+    for (std::size_t index = 0; index < kernels_under_test().size(); ++index) {
         indices.push_back(index);
     }
     return indices;
@@ -41,8 +39,7 @@ static std::vector<std::size_t> kernel_indices()
 
 INSTANTIATE_TEST_SUITE_P(Kernels, EncoderKernel, testing::ValuesIn(kernel_indices()),
                          [](const testing::TestParamInfo<std::size_t> &info) {
-                             std::size_t count = 0;
-                             return std::string(base64_kernels(&count)[info.param].name);
+                             return std::string(kernels_under_test()[info.param]->name);
                          });
 
 // Encodes from an input and into an output of exactly the documented sizes, so
