@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 . scripts/host.sh
 
 require_packages cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
-    libsimde-dev coreutils gzip dpkg-dev man-db lintian file
+    libsimde-dev coreutils gzip dpkg-dev man-db lintian file openssl python3
 
 for preset in release debug fuzz; do
     echo "== $preset"

@@ -445,8 +445,16 @@ static std::vector<cli_case> cli_cases()
          .standard_output = USAGE_TEXT},
         {.name = "DashQuestionShowsUsageWhateverFollows", .arguments = {"-?", "out"},
          .exit_status = 64, .standard_output = USAGE_TEXT},
+        {.name = "DoubleDashHelpShowsUsage", .arguments = {"--help"}, .exit_status = 64,
+         .standard_output = USAGE_TEXT},
+        {.name = "AFileNamedLikeTheHelpRequestIsReachedByItsPath", .fixture = {file("--help")},
+         .arguments = {"./--help"}, .exit_status = 0,
+         .standard_output = "Make ./--help to ./--help.b64\n",
+         .files = {{ENCODES, "--help.b64", "--help"}}},
         {.name = "OtherHelpFormsAreMasks", .arguments = {"-H"}, .exit_status = 8,
          .standard_output = "Invalid src_mask \"-H\"\n"},
+        {.name = "LongerHelpLookalikeIsAMask", .arguments = {"--helpme"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"--helpme\"\n"},
         {.name = "LongerUsageLookalikeIsAMask", .arguments = {"-?x"}, .exit_status = 8,
          .standard_output = "Invalid src_mask \"-?x\"\n"},
         {.name = "MaskMatchingNothing", .fixture = {file("a.txt")}, .arguments = {"*.doc"},
@@ -627,4 +635,70 @@ TEST(CliLimits, OutputPathTooLongIsACreateFailureWithACutMessage)
               .arguments = {long_directory + "/*"}, .exit_status = 8,
               .standard_output = message + "\n",
               .files = {{ABSENT, output_path.substr(0, 511)}}});
+}
+
+// The commands that README.md and the man page give for getting a file back,
+// with F for the file's name; a test below checks that both show each as written.
+static const char *const DECODE_COMMANDS[] = {
+    "base64 -d -i F.b64 > F",
+    "openssl base64 -d -in F.b64 -out F",
+    "python3 -c 'import base64, sys; sys.stdout.buffer.write(base64.b64decode(open(sys.argv[1], \"rb\").read()))' F.b64 > F",
+};
+
+// What a decoder's command runs, for telling whether this host has it.
+static std::string program_of(const std::string &command)
+{
+    return command.substr(0, command.find(' '));
+}
+
+static bool host_has(const std::string &program)
+{
+    return std::system(("command -v " + program + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// The program's files, decoded by the tools people already have, give back
+// the source byte for byte: at the sizes where lines and chunks end.
+TEST(Decoders, GiveBackTheSourceOfEveryFileTheProgramWrote)
+{
+    const std::size_t sizes[] = {0, 1, 45, 12288, 12289, 100000};
+    cli_case conversion = {.arguments = {"*.dat"}};
+    for (std::size_t size : sizes) {
+        char name[32];
+        std::snprintf(name, sizeof name, "s%zu.dat", size);
+        conversion.fixture.push_back(file(name, test_bytes(size, 7)));
+    }
+    scratch_directory scratch;
+    create_fixture(scratch.path, conversion.fixture);
+    ASSERT_EQ(run_program(scratch.path, conversion).exit_status, 0);
+
+    std::string missing;
+    for (const char *command : DECODE_COMMANDS) {
+        if (!host_has(program_of(command))) {
+            missing += " " + program_of(command);
+            continue;
+        }
+        for (const fixture_entry &source : conversion.fixture) {
+            const std::string stem = scratch / source.path.substr(0, source.path.find('.'));
+            std::string decode = command;
+            replace_all(&decode, "F.b64", "'" + stem + ".b64'");
+            replace_all(&decode, "> F", "> '" + stem + ".out'");
+            replace_all(&decode, "-out F", "-out '" + stem + ".out'");
+            ASSERT_EQ(std::system(decode.c_str()), 0) << decode;
+            EXPECT_EQ(read_file(stem + ".out"), source.content) << decode;
+        }
+    }
+    if (!missing.empty()) {
+        GTEST_SKIP() << "not on this host:" << missing;
+    }
+}
+
+TEST(Decoders, AreTheOnesTheReadmeAndTheManPageShow)
+{
+    const std::string readme = read_file(ZORVEX_SOURCE_DIR "/README.md");
+    std::string man_page = read_file(ZORVEX_SOURCE_DIR "/doc/zorvex.1");
+    replace_all(&man_page, "\\-", "-");
+    for (const char *command : DECODE_COMMANDS) {
+        EXPECT_NE(readme.find(command), std::string::npos) << "README.md: " << command;
+        EXPECT_NE(man_page.find(command), std::string::npos) << "zorvex.1: " << command;
+    }
 }

@@ -20,9 +20,12 @@ static void print_usage()
     std::printf("Quote the mask so the shell leaves its wildcards alone; see README.md.\n");
 }
 
+// "--help" too, the first thing people type on Linux; a file of that name is
+// still reached as ./--help.
 static bool is_usage_request(const char *argument)
 {
-    return std::strcmp(argument, "/?") == 0 || std::strcmp(argument, "-?") == 0;
+    return std::strcmp(argument, "/?") == 0 || std::strcmp(argument, "-?") == 0 ||
+           std::strcmp(argument, "--help") == 0;
 }
 
 static bool is_directory_entry(const WIN32_FIND_DATAA &find_data)
