@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cerrno>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 
 typedef int BOOL;
@@ -32,6 +34,10 @@ constexpr DWORD ERROR_DISK_FULL = ENOSPC;
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE = ENAMETOOLONG;
 
 constexpr int MAX_PATH = 260;
+
+// The longest path the system takes, terminator included.
+constexpr std::size_t POSIX_PATH_CAPACITY = PATH_MAX;
+
 
 // The two fields of Windows' search record that the tool reads.
 struct WIN32_FIND_DATAA {

@@ -26,7 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -204,10 +206,11 @@ static void release_fixture(const std::string &root, const std::vector<fixture_e
     }
 }
 
-static void create_fixture(const std::string &root, const std::vector<fixture_entry> &fixture)
+// Creates the entries of a fixture at their paths, relative to the current directory.
+static void create_entries(const std::vector<fixture_entry> &fixture)
 {
     for (const fixture_entry &entry : fixture) {
-        const std::string path = root + "/" + entry.path;
+        const std::string &path = entry.path;
         switch (entry.kind) {
         case REGULAR_FILE:
         case READ_ONLY_FILE:
@@ -221,17 +224,31 @@ static void create_fixture(const std::string &root, const std::vector<fixture_en
                 }
             }
             break;
-        case DIRECTORY:
-            ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+        case DIRECTORY: {
+            std::error_code error;
+            ASSERT_TRUE(std::filesystem::create_directories(path, error)) << path << ": " << error;
             break;
+        }
         case SYMBOLIC_LINK:
             ASSERT_EQ(symlink(entry.content.c_str(), path.c_str()), 0) << path;
             break;
         case HARD_LINK:
-            ASSERT_EQ(link((root + "/" + entry.content).c_str(), path.c_str()), 0) << path;
+            ASSERT_EQ(link(entry.content.c_str(), path.c_str()), 0) << path;
             break;
         }
     }
+}
+
+// Creates the fixture from inside `root`, so that its paths are relative:
+// as absolute paths, the deepest ones would pass the system's PATH_MAX.
+static void create_fixture(const std::string &root, const std::vector<fixture_entry> &fixture)
+{
+    const int previous = open(".", O_RDONLY | O_CLOEXEC);
+    ASSERT_NE(previous, -1);
+    ASSERT_EQ(chdir(root.c_str()), 0) << root;
+    create_entries(fixture);
+    EXPECT_EQ(fchdir(previous), 0);
+    close(previous);
 }
 
 struct run_result {
@@ -423,6 +440,34 @@ static cli_case sizes_case()
 
 static const std::string long_directory(254, 'd');
 
+// A relative directory path of exactly `length` bytes that begins with
+// `first`: components of 200 bytes and a last one of 1 to 201, each within
+// a file name's 255.
+static std::string deep_directory(char first, std::size_t length)
+{
+    std::string path(1, first);
+    while (path.size() + 201 < length) {
+        path += std::string(199, 'd') + "/d";
+    }
+    return path + std::string(length - path.size(), 'd');
+}
+
+// A directory part, or a dst_path with its separator, of the platform's
+// longest (PATH_MAX less the terminator on Linux): this directory's path
+// is one byte shorter.
+static const std::string deepest_directory = deep_directory('d', 4094);
+static const std::string too_deep_directory = deep_directory('e', 4095);
+
+// The failure for a path that does not fit: its message, cut so that it
+// fits a message of `capacity` bytes and still ends with its code.
+static std::string cut_message(const std::string &operation, const std::string &path,
+                               std::size_t capacity)
+{
+    const std::string code = for_this_platform(", Code = {NAME_TOO_LONG}");
+    const std::string prefix = "Error in " + operation + " ";
+    return prefix + path.substr(0, capacity - 1 - prefix.size() - code.size()) + code;
+}
+
 // Reads that fail part way through a file, past its first batch of 16 chunks:
 // the output keeps the text of the whole chunks read before the failure, and
 // never the chunk it interrupted.
@@ -591,21 +636,88 @@ static std::vector<cli_case> cli_cases()
          .exit_status = 8,
          .standard_output = "Make a.txt to nowhere{SEP}a.b64\n"
                             "Error in create file nowhere{SEP}a.b64, Code = {MISSING_DIRECTORY}\n"},
+        // Names in many scripts keep their bytes on both platforms: Cyrillic,
+        // Japanese, Latin with a macron, and a character beyond the Basic
+        // Multilingual Plane.
+        {.name = "NamesInEveryScript",
+         .fixture = {file("кириллица.txt"), file("日本語.dat"), file("ā.txt"), file("𝄞music.txt")},
+         .arguments = {"*"}, .exit_status = 0,
+         .standard_output = "Make ā.txt to ā.b64\nMake кириллица.txt to кириллица.b64\n"
+                            "Make 日本語.dat to 日本語.b64\nMake 𝄞music.txt to 𝄞music.b64\n",
+         .files = {{ENCODES, "ā.b64", "ā.txt"}, {ENCODES, "кириллица.b64", "кириллица.txt"},
+                   {ENCODES, "日本語.b64", "日本語.dat"}, {ENCODES, "𝄞music.b64", "𝄞music.txt"}}},
+        // A code page that can't hold ā would make it "a" and match abc instead.
+        {.name = "MaskInAnotherScriptMatchesOnlyItsOwnNames",
+         .fixture = {file("ā.txt"), file("abc")}, .arguments = {"ā*"}, .exit_status = 0,
+         .standard_output = "Make ā.txt to ā.b64\n",
+         .files = {{ENCODES, "ā.b64", "ā.txt"}, {ABSENT, "abc.b64"}}},
+        // Fullwidth reverse solidus: best-fit mapping would make it a backslash,
+        // and the name a path in a directory "x".
+        {.name = "FullwidthBackslashIsAnOrdinaryCharacter",
+         .fixture = {file("x＼y.txt")}, .arguments = {"x＼y.txt"}, .exit_status = 0,
+         .standard_output = "Make x＼y.txt to x＼y.b64\n",
+         .files = {{ENCODES, "x＼y.b64", "x＼y.txt"}}},
+        // A mask whose last component is empty, "." or ".." names a directory, never files.
+        {.name = "MaskEndingInASeparatorIsRefused",
+         .fixture = {{DIRECTORY, "docs", ""}, file("docs/a.txt")}, .arguments = {"docs/"},
+         .exit_status = 8, .standard_output = "Invalid src_mask \"docs/\"\n"},
+        {.name = "MaskEndingInDotIsRefused",
+         .fixture = {{DIRECTORY, "docs", ""}, file("docs/a.txt")}, .arguments = {"docs/."},
+         .exit_status = 8, .standard_output = "Invalid src_mask \"docs/.\"\n"},
+        {.name = "MaskOfTheParentIsRefused", .fixture = {file("a.txt")}, .arguments = {".."},
+         .exit_status = 8, .standard_output = "Invalid src_mask \"..\"\n"},
+        // Windows drops a trailing "\." and would find the file itself.
+        {.name = "FileNameWithATrailingDotComponentIsRefused", .runs_on = WINDOWS_ONLY,
+         .fixture = {file("a.txt")}, .arguments = {"a.txt\\."}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"a.txt\\.\"\n", .files = {{ABSENT, "a.b64"}}},
         {.name = "LongestDirectoryPartFits",
          .fixture = {{DIRECTORY, long_directory, ""}, file(long_directory + "/a.txt")},
          .arguments = {long_directory + "/*"}, .exit_status = 0,
          .standard_output = "Make " + long_directory + "/a.txt to " + long_directory + "/a.b64\n",
          .files = {{ENCODES, long_directory + "/a.b64", long_directory + "/a.txt"}}},
-        {.name = "DirectoryPartTooLong", .arguments = {long_directory + "d/*"}, .exit_status = 8,
+        {.name = "DirectoryPartTooLong", .runs_on = WINDOWS_ONLY,
+         .fixture = {{DIRECTORY, long_directory + "d", ""}, file(long_directory + "d/a.txt")},
+         .arguments = {long_directory + "d/*"}, .exit_status = 8,
          .standard_output = "Invalid src_mask \"" + long_directory + "d/*\"\n"},
         {.name = "LongestDestinationFits",
          .fixture = {file("a.txt"), {DIRECTORY, long_directory, ""}},
          .arguments = {"a.txt", long_directory}, .exit_status = 0,
          .standard_output = "Make a.txt to " + long_directory + "{SEP}a.b64\n",
          .files = {{ENCODES, long_directory + "/a.b64", "a.txt"}}},
-        {.name = "DestinationTooLong", .fixture = {file("a.txt")},
+        {.name = "DestinationTooLong", .runs_on = WINDOWS_ONLY,
+         .fixture = {file("a.txt"), {DIRECTORY, long_directory + "e", ""}},
          .arguments = {"a.txt", long_directory + "e"}, .exit_status = 8,
          .standard_output = "Invalid dst_path \"" + long_directory + "e\"\n",
+         .files = {{ABSENT, "a.b64"}}},
+        // Linux takes paths of up to PATH_MAX: a directory part or dst_path is
+        // refused only at that limit, and a longer path fails to open or create.
+        {.name = "ConvertsInADirectoryPastWindowsPathLimit", .runs_on = LINUX_ONLY,
+         .fixture = {{DIRECTORY, deep_directory('d', 300), ""},
+                     file(deep_directory('d', 300) + "/a.txt"),
+                     {DIRECTORY, deep_directory('o', 300), ""}},
+         .arguments = {deep_directory('d', 300) + "/*.txt", deep_directory('o', 300)},
+         .exit_status = 0,
+         .standard_output = "Make " + deep_directory('d', 300) + "/a.txt to " +
+                            deep_directory('o', 300) + "/a.b64\n",
+         .files = {{ENCODES, deep_directory('o', 300) + "/a.b64",
+                    deep_directory('d', 300) + "/a.txt"}}},
+        // Only "." and ".." are there, and they are passed over.
+        {.name = "DirectoryPartAtTheLimitIsSearched", .runs_on = LINUX_ONLY,
+         .fixture = {{DIRECTORY, deepest_directory, ""}},
+         .arguments = {deepest_directory + "/*"}, .exit_status = 0, .standard_output = ""},
+        {.name = "DirectoryPartOverTheLimitIsRefused", .runs_on = LINUX_ONLY,
+         .fixture = {{DIRECTORY, too_deep_directory, ""}},
+         .arguments = {too_deep_directory + "/*"}, .exit_status = 8,
+         .standard_output = "Invalid src_mask \"" + too_deep_directory + "/*\"\n"},
+        {.name = "DestinationAtTheLimitLeavesNoRoomForAName", .runs_on = LINUX_ONLY,
+         .fixture = {file("a.txt"), {DIRECTORY, deepest_directory, ""}},
+         .arguments = {"a.txt", deepest_directory}, .exit_status = 8,
+         .standard_output =
+             cut_message("create file", deepest_directory + "/a.b64", 4096) + "\n"},
+        {.name = "DestinationOverTheLimitIsRefused", .runs_on = LINUX_ONLY,
+         .fixture = {file("a.txt"), {DIRECTORY, too_deep_directory, ""}},
+         .arguments = {"a.txt", too_deep_directory}, .exit_status = 8,
+         .standard_output = "Invalid dst_path \"" + too_deep_directory + "\"\n",
          .files = {{ABSENT, "a.b64"}}},
     };
 }
@@ -620,22 +732,26 @@ TEST_P(ProgramCase, PrintsExitsAndWritesAsExpected)
 INSTANTIATE_TEST_SUITE_P(Cli, ProgramCase, testing::ValuesIn(cli_cases()),
                          [](const testing::TestParamInfo<cli_case> &info) { return info.param.name; });
 
-// An output path over 511 bytes is refused as a create failure before anything
-// is opened, and the message keeps its code though the path must be cut.
+// An output path longer than the platform's (511 bytes on Windows, 4095 on
+// Linux) is refused as a create failure before anything is opened, and the
+// message keeps its code though the path must be cut.
 TEST(CliLimits, OutputPathTooLongIsACreateFailureWithACutMessage)
 {
-    const std::string name(255, 'n');
-    const std::string output_path = long_directory + "/" + name + ".b64";
-    const std::string code = for_this_platform(", Code = {NAME_TOO_LONG}");
-    const std::string prefix = "Error in create file ";
-    const std::string message = prefix + output_path.substr(0, 511 - prefix.size() - code.size()) + code;
-    ASSERT_EQ(message.size(), 511u);
+    const std::size_t capacity = testing_windows() ? 512 : 4096;
+    const std::string directory = testing_windows() ? long_directory : deep_directory('d', 3900);
+    // The source's path fits, at most a file name's 255 bytes past the
+    // directory; its output's, 4 bytes longer, does not.
+    const std::string name(std::min<std::size_t>(255, capacity - 1 - directory.size() - 1), 'n');
+
+    const std::string output_path = directory + "/" + name + ".b64";
+    const std::string message = cut_message("create file", output_path, capacity);
+    ASSERT_EQ(message.size(), capacity - 1);
     run_case({.name = "",
-              .fixture = {{DIRECTORY, long_directory, ""}, file(long_directory + "/" + name)},
-              .arguments = {long_directory + "/*"}, .exit_status = 8,
-              .standard_output = message + "\n",
-              .files = {{ABSENT, output_path.substr(0, 511)}}});
+              .fixture = {{DIRECTORY, directory, ""}, file(directory + "/" + name, "x")},
+              .arguments = {directory + "/*"}, .exit_status = 8,
+              .standard_output = message + "\n"});
 }
+
 
 // The commands that README.md and the man page give for getting a file back,
 // with F for the file's name; a test below checks that both show each as written.

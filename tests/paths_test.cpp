@@ -81,22 +81,37 @@ TEST(Destination, GetsATrailingSeparatorUnlessEmpty)
     }
 }
 
+// The platform's capacities: 256 and 512 bytes on Windows, PATH_MAX on POSIX.
 TEST(PathLimits, RefuseWhatDoesNotFitTheBuffers)
 {
+    const std::size_t longest_prefix = PREFIX_CAPACITY - 1;
     char prefix[PREFIX_CAPACITY];
-    EXPECT_TRUE(derive_source_prefix((std::string(254, 'd') + "/*").c_str(), prefix));
-    EXPECT_FALSE(derive_source_prefix((std::string(255, 'd') + "/*").c_str(), prefix));
+    EXPECT_TRUE(derive_source_prefix((std::string(longest_prefix - 1, 'd') + "/*").c_str(), prefix));
+    EXPECT_FALSE(derive_source_prefix((std::string(longest_prefix, 'd') + "/*").c_str(), prefix));
 
-    EXPECT_TRUE(prepare_destination(std::string(254, 'd').c_str(), prefix));
-    EXPECT_TRUE(prepare_destination((std::string(254, 'd') + "/").c_str(), prefix));
-    EXPECT_FALSE(prepare_destination(std::string(255, 'd').c_str(), prefix));
+    EXPECT_TRUE(prepare_destination(std::string(longest_prefix - 1, 'd').c_str(), prefix));
+    EXPECT_TRUE(prepare_destination((std::string(longest_prefix - 1, 'd') + "/").c_str(), prefix));
+    EXPECT_FALSE(prepare_destination(std::string(longest_prefix, 'd').c_str(), prefix));
     EXPECT_STREQ(prefix, "");
 
+    const std::size_t longest_path = PATH_CAPACITY - 1;
     char path[PATH_CAPACITY];
     const std::string directory(255, 'd');
-    EXPECT_TRUE(derive_source_path(directory.c_str(), std::string(256, 'n').c_str(), path));
-    EXPECT_FALSE(derive_source_path(directory.c_str(), std::string(257, 'n').c_str(), path));
-    EXPECT_TRUE(derive_output_path(directory.c_str(), std::string(252, 'n').c_str(), path));
-    EXPECT_FALSE(derive_output_path(directory.c_str(), std::string(253, 'n').c_str(), path));
-    EXPECT_EQ(std::string(path).size(), 511u);
+    const std::size_t name_room = longest_path - directory.size();
+    EXPECT_TRUE(derive_source_path(directory.c_str(), std::string(name_room, 'n').c_str(), path));
+    EXPECT_FALSE(derive_source_path(directory.c_str(), std::string(name_room + 1, 'n').c_str(), path));
+    EXPECT_TRUE(derive_output_path(directory.c_str(), std::string(name_room - 4, 'n').c_str(), path));
+    EXPECT_FALSE(derive_output_path(directory.c_str(), std::string(name_room - 3, 'n').c_str(), path));
+    EXPECT_EQ(std::string(path).size(), longest_path);
 }
+
+TEST(Mask, NamesFilesUnlessItsLastComponentIsEmptyOrADotEntry)
+{
+    for (const char *mask : {"*", "a.txt", "docs/*.txt", "...", ".profile", "..x", "docs/.x"}) {
+        EXPECT_TRUE(mask_names_files(mask)) << mask;
+    }
+    for (const char *mask : {"", ".", "..", "docs/", "docs/.", "docs/..", "/"}) {
+        EXPECT_FALSE(mask_names_files(mask)) << mask;
+    }
+}
+

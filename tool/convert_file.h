@@ -5,7 +5,6 @@
 
 #include <cstddef>
 
-constexpr std::size_t MESSAGE_CAPACITY = 512;
 
 // Every chunk of the source is encoded as a block of its own. A multiple of 3,
 // so a full chunk never ends in a partial Base64 group; its 16384 characters

@@ -13,7 +13,15 @@ static bool fitted(int length, std::size_t capacity)
     return length >= 0 && static_cast<std::size_t>(length) < capacity;
 }
 
-bool derive_source_prefix(const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY])
+bool mask_names_files(const char *src_mask)
+{
+    const char *last_component = src_mask + path_directory_length(src_mask);
+    return std::strcmp(last_component, "") != 0 && std::strcmp(last_component, ".") != 0 &&
+           std::strcmp(last_component, "..") != 0;
+}
+
+bool derive_source_prefix(
+const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY])
 {
     const std::size_t length = path_directory_length(src_mask);
     std::memset(source_prefix, 0, sizeof source_prefix);

@@ -1,13 +1,18 @@
-// Names of the files one run reads and writes, in fixed-size buffers.
+// Names of the files one run reads and writes, in buffers of the platform's
+// capacities (PREFIX_CAPACITY, PATH_CAPACITY).
 #pragma once
+
+#include "platform/platform.h"
 
 #include <cstddef>
 
-// A directory prefix holds at most 255 bytes, a path at most 511.
-constexpr std::size_t PREFIX_CAPACITY = 256;
-constexpr std::size_t PATH_CAPACITY = 512;
+
+// Whether the last component of `src_mask` can name files to convert: not
+// when it is empty, "." or "..", which name a directory or its parent.
+bool mask_names_files(const char *src_mask);
 
 // The directory part of `src_mask`, up to and including its last separator
+
 // (empty when it has none). False, with `source_prefix` empty, when it doesn't fit.
 bool derive_source_prefix(const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY]);
 
