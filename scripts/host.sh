@@ -25,3 +25,17 @@ host_runs_32_bit() {
 
 # The one line a host without 32-bit support prints about the 32-bit program.
 NO_32_BIT_LINE="this host cannot start 32-bit programs: zorvex.exe (32-bit) built and checked, its tests not run; the 64-bit Windows program was tested instead"
+
+# Whether the CPU has what the encoder's kernel of that name needs, as the
+# kernel lists its instruction sets: avx512vbmi, avx2 or ssse3.
+cpu_has_kernel() {
+    local flags feature
+    flags=$(grep -m1 '^flags' /proc/cpuinfo)
+    case $1 in
+    avx512vbmi) set -- avx512f avx512bw avx512vbmi ;;
+    *) set -- "$1" ;;
+    esac
+    for feature in "$@"; do
+        grep -qw "$feature" <<< "$flags" || return 1
+    done
+}

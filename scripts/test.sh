@@ -54,6 +54,16 @@ windows_suite windows64 ON
 
 echo "== packages"
 bash scripts/check_packages.sh
+
+# What this host could not run, a line each.
 if [ "$runs_32_bit" = no ]; then
     echo "$NO_32_BIT_LINE"
 fi
+if ! cpu_has_kernel avx512vbmi; then
+    echo "this CPU has no AVX-512 VBMI: the avx512vbmi kernel's native tests were skipped; its SIMDe build, avx512vbmi_emulated, was tested instead"
+fi
+for kernel in avx2 ssse3; do
+    if ! cpu_has_kernel "$kernel"; then
+        echo "this CPU has no $kernel: the $kernel kernel's tests were skipped"
+    fi
+done
