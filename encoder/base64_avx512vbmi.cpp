@@ -17,7 +17,6 @@
 #endif
 // Portable code only, even where the compiler may use AVX-512 itself.
 #define SIMDE_NO_NATIVE
-
 #define SIMDE_ENABLE_NATIVE_ALIASES
 #include <simde/x86/avx512.h>
 #define KERNEL_FUNCTION

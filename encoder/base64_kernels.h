@@ -1,5 +1,6 @@
 // The kernels' line encoders, each in the file named after its instruction
-// set, and what they share. Only the encoder includes this.
+// set, and what they share. Only the encoder and the tests' emulated kernels
+// include this.
 #pragma once
 
 #include <cstdint>

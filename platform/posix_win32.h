@@ -38,7 +38,6 @@ constexpr int MAX_PATH = 260;
 // The longest path the system takes, terminator included.
 constexpr std::size_t POSIX_PATH_CAPACITY = PATH_MAX;
 
-
 // The two fields of Windows' search record that the tool reads.
 struct WIN32_FIND_DATAA {
     DWORD dwFileAttributes;    // FILE_ATTRIBUTE_DIRECTORY or FILE_ATTRIBUTE_NORMAL

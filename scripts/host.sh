@@ -1,14 +1,16 @@
 # Sourced by the test scripts: what this host can run.
 
 # Whether this host can start 32-bit programs, asked once of the 32-bit Wine
-# loader. Answers "yes" or "no"; ZORVEX_TEST_RUNS_32_BIT=no gives the answer
-# "no" on a host that could, to try that branch. A loader that starts but
-# fails, or any other failure, is an error and stops the caller.
+# loader. Answers "yes" or "no". ZORVEX_TEST_RUNS_32_BIT gives the answer
+# instead: "no" tries that branch on a host that could, and the test command
+# passes its own answer on to the scripts it runs, so the loader is asked
+# once per run. A loader that starts but fails, or any other failure, is an
+# error and stops the caller.
 host_runs_32_bit() {
     local loader=/usr/lib/wine/wine output status=0
     case "${ZORVEX_TEST_RUNS_32_BIT:-}" in
-    no) echo no; return ;;
-    yes | "") ;;
+    yes | no) echo "$ZORVEX_TEST_RUNS_32_BIT"; return ;;
+    "") ;;
     *) echo "error: ZORVEX_TEST_RUNS_32_BIT is '$ZORVEX_TEST_RUNS_32_BIT'; it takes yes or no" >&2
        return 1 ;;
     esac

@@ -752,7 +752,6 @@ TEST(CliLimits, OutputPathTooLongIsACreateFailureWithACutMessage)
               .standard_output = message + "\n"});
 }
 
-
 // The commands that README.md and the man page give for getting a file back,
 // with F for the file's name; a test below checks that both show each as written.
 static const char *const DECODE_COMMANDS[] = {

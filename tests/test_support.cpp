@@ -32,7 +32,6 @@ scratch_directory::~scratch_directory()
     }
 }
 
-
 std::string test_bytes(std::size_t length, unsigned seed)
 {
     std::mt19937 generator(seed);

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 
-
 // Every chunk of the source is encoded as a block of its own. A multiple of 3,
 // so a full chunk never ends in a partial Base64 group; its 16384 characters
 // make 273 lines of 60 and one of 4: 16932 bytes with CR LF.

@@ -67,7 +67,6 @@ int main(int argc, char **argv)
     char source_prefix[PREFIX_CAPACITY];
     char destination[PREFIX_CAPACITY];
     if (!mask_names_files(src_mask) || !derive_source_prefix(src_mask, source_prefix)) {
-
         std::printf("Invalid src_mask \"%s\"\n", src_mask);
         return EXIT_FAILED;
     }

@@ -20,8 +20,7 @@ bool mask_names_files(const char *src_mask)
            std::strcmp(last_component, "..") != 0;
 }
 
-bool derive_source_prefix(
-const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY])
+bool derive_source_prefix(const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY])
 {
     const std::size_t length = path_directory_length(src_mask);
     std::memset(source_prefix, 0, sizeof source_prefix);

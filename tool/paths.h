@@ -6,13 +6,11 @@
 
 #include <cstddef>
 
-
 // Whether the last component of `src_mask` can name files to convert: not
 // when it is empty, "." or "..", which name a directory or its parent.
 bool mask_names_files(const char *src_mask);
 
 // The directory part of `src_mask`, up to and including its last separator
-
 // (empty when it has none). False, with `source_prefix` empty, when it doesn't fit.
 bool derive_source_prefix(const char *src_mask, char (&source_prefix)[PREFIX_CAPACITY]);
 
